@@ -1,0 +1,36 @@
+#include "platform/text.h"
+
+#include <gtest/gtest.h>
+
+TEST(Text, AnsiIsWindows1252IncludingTheBytesIconvRefuses) {
+    std::string bytes = "A\x80\x81\x8D\x8F\x90\x9D\x9F\xE9\xFF";
+    std::u16string expected = {u'A',   0x20AC, 0x0081, 0x008D, 0x008F,
+                               0x0090, 0x009D, 0x0178, 0x00E9, 0x00FF};
+    EXPECT_EQ(AnsiToUtf16(bytes), expected);
+    EXPECT_EQ(AnsiToUtf16(""), u"");
+    EXPECT_EQ(AnsiToUtf16(std::string("\x81", 1)), std::u16string(1, 0x0081));
+}
+
+TEST(Text, Utf8RoundTripsEveryPlaneAndReplacesWhatIsNotText) {
+    std::u16string text = u"Anna \u00e9\u4e2d\U0001F600";
+    EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(text)), text);
+    EXPECT_EQ(Utf16ToUtf8(u"\U0001F600"), "\xF0\x9F\x98\x80");
+    // Truncated sequence, overlong form, encoded surrogate, lone surrogate.
+    EXPECT_EQ(Utf8ToUtf16("a\xE4\xB8"), u"a\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, 0xD800) + u"x"), "\xEF\xBF\xBDx");
+}
+
+TEST(Text, CaseIsIgnoredOnlyForLetters) {
+    EXPECT_TRUE(EqualsIgnoreCase(u"ContactType", u"CONTACTTYPE"));
+    EXPECT_TRUE(EqualsIgnoreCase(u"simcontact", u"SIMContact"));
+    EXPECT_FALSE(EqualsIgnoreCase(u"Name", u"Name "));
+    EXPECT_FALSE(EqualsIgnoreCase(u"[", u"{"));  // 0x5B and 0x7B differ by 32 but are not letters
+}
+
+TEST(Text, LimitedTextStopsAtNulAndLimit) {
+    EXPECT_EQ(LimitedText(u"abcdef", 4), u"abcd");
+    EXPECT_EQ(LimitedText(std::u16string(u"ab\0cd", 5), 4), u"ab");
+    EXPECT_EQ(DecimalText(-106), u"-106");
+}
