@@ -32,12 +32,12 @@ class DataFileCursor {
 // The field's text up to its first zero unit, never past its last unit but one: a damaged file
 // may leave a field unterminated.
 std::u16string GetText(const unsigned char* field, std::size_t units) {
-    std::u16string text;
-    for (std::size_t i = 0; i + 1 < units; ++i) {
-        char16_t c = static_cast<char16_t>(DecodeFixed16(field + 2 * i));
-        if (c == u'\0') break;
-        text.push_back(c);
-    }
+    std::size_t length = 0;
+    while (length + 1 < units && (field[2 * length] | field[2 * length + 1]) != 0)
+        ++length;
+    std::u16string text(length, u'\0');
+    for (std::size_t i = 0; i < length; ++i)
+        text[i] = static_cast<char16_t>(DecodeFixed16(field + 2 * i));
     return text;
 }
 
