@@ -1,0 +1,91 @@
+#include "sms/sms_csv_export.h"
+
+#include <new>
+
+#include "platform/files.h"
+#include "sms/extract_address.h"
+#include "sms/sms_message_order.h"
+
+namespace {
+
+std::u16string PartyText(std::u16string_view name, std::u16string_view address) {
+    std::u16string text = u"\"";
+    text.append(name);
+    text.append(u"\" <");
+    text.append(ExtractAddress(address));
+    text.append(u">");
+    return text;
+}
+
+void WriteMessageRow(Utf8TextSink& out, SmsNode& scratch, const SmsMessageData& message) {
+    out.Write("Date&time:,");
+    std::u16string when = SmsDateText(message);
+    when.push_back(u' ');
+    when.append(SmsTimeText(message));
+    out.Write(QuoteCsvCell(scratch, when));
+    if (!message.senderAddress.empty()) {
+        out.Write(",Sender:,");
+        out.Write(QuoteCsvCell(scratch, PartyText(message.senderName, message.senderAddress)));
+    } else if (!message.recipients.empty() && !message.recipients.front().address.empty()) {
+        const SmsRecipient& first = message.recipients.front();
+        out.Write(",To:,");
+        out.Write(QuoteCsvCell(scratch, PartyText(first.name, first.address)));
+    } else {
+        out.Write(",,");
+    }
+    out.Write(",Content:,");
+    out.Write(QuoteCsvCell(scratch, message.text));
+    out.Write("\n");
+}
+
+}  // namespace
+
+const std::u16string& QuoteCsvCell(SmsNode& node, std::u16string_view text) {
+    std::u16string& cell = node.formatBuffer;
+    cell.assign(u"\"[");
+    for (char16_t c : text) {
+        cell.push_back(c);
+        if (c == u'"') cell.push_back(c);
+    }
+    cell.append(u"]\"");
+    return cell;
+}
+
+int WriteSmsCsvNode(SmsNode& node, Utf8TextSink& out, ProgressBar* bar, int sortBy, int sequence) {
+    // The cells are built in the folder's buffer; the message nodes' own buffers stay untouched.
+    SmsNode* currentFolder = &node;
+    WalkSortedSmsTree(
+        node, bar, sortBy, sequence,
+        [&](SmsNode& folder, int) {
+            currentFolder = &folder;
+            out.Write("\n");
+            out.Write(QuoteCsvCell(folder, folder.name));
+            out.Write(",,,,,\n");
+        },
+        [&](const SmsMessageData& message) { WriteMessageRow(out, *currentFolder, message); });
+    return 0;
+}
+
+int WriteSmsCsvFile(SmsTree& tree, std::u16string_view path, ProgressBar* bar, int sortBy,
+                    int sequence) {
+    BeginProgress(bar, 1000);
+    ReplacingFile file;
+    int result = -2;
+    if (file.Open(path) && tree.root) {
+        Utf8TextSink out(file.stream());
+        WriteSmsCsvNode(*tree.root, out, bar, sortBy, sequence);
+        if (out.Flush() && file.Commit()) result = 0;
+    }
+    EndProgress(bar, 1000);
+    return result;
+}
+
+ResultCode ExportSmsCsv(SmsTree* tree, std::u16string_view path, ProgressBar* bar, int sortBy,
+                        int sequence) {
+    if (tree == nullptr || path.empty()) return 403;
+    try {
+        return WriteSmsCsvFile(*tree, path, bar, sortBy, sequence) == 0 ? 0 : 403;
+    } catch (const std::bad_alloc&) {
+        return 403;
+    }
+}

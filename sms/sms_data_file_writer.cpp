@@ -1,0 +1,104 @@
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/little_endian.h"
+#include "platform/text.h"
+#include "sms/sms_data_file.h"
+
+namespace {
+
+// Records are gathered into large chunks: one fwrite per chunk, not per field.
+constexpr std::size_t kChunkBytes = 1 << 20;
+
+void PutText(unsigned char* field, std::u16string_view text, std::size_t units) {
+    std::u16string_view limited = LimitedText(text, units - 1);
+    for (std::size_t i = 0; i < limited.size(); ++i)
+        EncodeFixed16(field + 2 * i, static_cast<std::uint16_t>(limited[i]));
+}
+
+void PutFileTime(unsigned char* field, const FILETIME& time) {
+    EncodeFixed32(field, time.dwLowDateTime);
+    EncodeFixed32(field + 4, time.dwHighDateTime);
+}
+
+void AppendNodeRecord(std::string& out, const SmsNode& node) {
+    unsigned char record[kNodeRecordSize] = {};
+    record[kNodeKindOffset] = node.kind;
+    PutText(record + kNodeNameOffset, node.name, kNodeNameUnits);
+    if (const SmsMessageData* m = node.message.get()) {
+        unsigned char* data = record + kMessageDataOffset;
+        PutText(data + kMessageTextOffset, m->text, kMessageTextUnits);
+        PutText(data + kSenderAddressOffset, m->senderAddress, kAddressUnits);
+        PutText(data + kSenderNameOffset, m->senderName, kAddressUnits);
+        PutFileTime(data + kDeliveryTimeOffset, m->deliveryTime);
+        PutFileTime(data + kLastModificationTimeOffset, m->lastModificationTime);
+        EncodeFixed32(data + kMessageSizeOffset, m->size);
+        EncodeFixed32(data + kMessageFlagsOffset, m->flags);
+        EncodeFixed32(data + kRecipientCountOffset,
+                      static_cast<std::uint32_t>(m->recipients.size()));
+    }
+    EncodeFixed32(record + kNodeChildCountOffset,
+                  static_cast<std::uint32_t>(CountCheckedSmsChildren(node)));
+    out.append(reinterpret_cast<const char*>(record), sizeof record);
+    if (node.message == nullptr) return;
+    for (const SmsRecipient& r : node.message->recipients) {
+        unsigned char recipient[kRecipientRecordSize] = {};
+        PutText(recipient + kRecipientNameOffset, r.name, kAddressUnits);
+        PutText(recipient + kRecipientAddressOffset, r.address, kAddressUnits);
+        out.append(reinterpret_cast<const char*>(recipient), sizeof recipient);
+    }
+}
+
+bool FlushChunk(std::string& chunk, std::FILE* stream) {
+    bool ok = std::fwrite(chunk.data(), 1, chunk.size(), stream) == chunk.size();
+    chunk.clear();
+    return ok;
+}
+
+// Depth first without recursion: a loaded file may nest folders as deep as it likes.
+bool WriteTree(const SmsNode& root, std::FILE* stream, ProgressBar* bar) {
+    struct Frame {
+        const SmsNode* node;
+        std::size_t next;
+    };
+    std::vector<Frame> stack;
+    std::string chunk;
+    chunk.reserve(kChunkBytes + kNodeRecordSize);
+    auto visit = [&](const SmsNode& node) {
+        StepProgress(bar);
+        if (node.checked == 0) return true;
+        AppendNodeRecord(chunk, node);
+        if (!node.children.empty()) stack.push_back({&node, 0});
+        return chunk.size() < kChunkBytes || FlushChunk(chunk, stream);
+    };
+    if (!visit(root)) return false;
+    while (!stack.empty()) {
+        Frame& top = stack.back();
+        if (top.next == top.node->children.size()) {
+            stack.pop_back();
+            continue;
+        }
+        if (!visit(*top.node->children[top.next++])) return false;
+    }
+    return FlushChunk(chunk, stream);
+}
+
+}  // namespace
+
+int WriteSmsDataFile(const SmsTree& tree, std::u16string_view path, ProgressBar* bar) {
+    BeginProgress(bar, 1000);
+    ReplacingFile file;
+    int result = -2;
+    if (file.Open(path) && tree.root && WriteTree(*tree.root, file.stream(), bar) &&
+        file.Commit()) {
+        result = 0;
+    }
+    EndProgress(bar, 1000);
+    return result;
+}
+
+ResultCode ExportSmsDataFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {
+    if (tree == nullptr || path.empty()) return 403;
+    return WriteSmsDataFile(*tree, path, bar) == 0 ? 0 : 403;
+}

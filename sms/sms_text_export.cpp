@@ -1,0 +1,84 @@
+#include "sms/sms_text_export.h"
+
+#include <new>
+
+#include "platform/files.h"
+#include "platform/text.h"
+#include "sms/extract_address.h"
+#include "sms/sms_message_order.h"
+
+namespace {
+
+void WriteParty(Utf8TextSink& out, std::u16string_view name, std::u16string_view address) {
+    out.Write("\"");
+    out.Write(name);
+    out.Write("\" <");
+    out.Write(ExtractAddress(address));
+    out.Write(">");
+}
+
+void WriteBanner(Utf8TextSink& out, const SmsNode& folder, int messages) {
+    out.Write("********************\nFolder:");
+    out.Write(folder.name);
+    out.Write("\tTotal:");
+    out.Write(DecimalText(messages));
+    out.Write("\n********************\n");
+}
+
+}  // namespace
+
+void WriteSmsMessageLines(const SmsMessageData& message, Utf8TextSink& out) {
+    out.Write("Date&time:");
+    out.Write(SmsDateText(message));
+    out.Write(" ");
+    out.Write(SmsTimeText(message));
+    out.Write("\n");
+    if (!message.senderAddress.empty()) {
+        out.Write("Sender:");
+        WriteParty(out, message.senderName, message.senderAddress);
+    } else {
+        out.Write("To:");
+        for (std::size_t i = 0; i < message.recipients.size(); ++i) {
+            if (i > 0) out.Write(";");
+            WriteParty(out, message.recipients[i].name, message.recipients[i].address);
+        }
+    }
+    out.Write("\nContent:\n");
+    out.Write(message.text);
+    out.Write("\n");
+}
+
+int WriteSmsTextNode(SmsNode& node, Utf8TextSink& out, ProgressBar* bar, int sortBy, int sequence) {
+    WalkSortedSmsTree(
+        node, bar, sortBy, sequence,
+        [&](const SmsNode& folder, int messages) { WriteBanner(out, folder, messages); },
+        [&](const SmsMessageData& message) {
+            WriteSmsMessageLines(message, out);
+            out.Write("\n");
+        });
+    return 0;
+}
+
+int WriteSmsTextFile(SmsTree& tree, std::u16string_view path, ProgressBar* bar, int sortBy,
+                     int sequence) {
+    BeginProgress(bar, 1000);
+    ReplacingFile file;
+    int result = -2;
+    if (file.Open(path) && tree.root) {
+        Utf8TextSink out(file.stream());
+        WriteSmsTextNode(*tree.root, out, bar, sortBy, sequence);
+        if (out.Flush() && file.Commit()) result = 0;
+    }
+    EndProgress(bar, 1000);
+    return result;
+}
+
+ResultCode ExportSmsText(SmsTree* tree, std::u16string_view path, ProgressBar* bar, int sortBy,
+                         int sequence) {
+    if (tree == nullptr || path.empty()) return 403;
+    try {
+        return WriteSmsTextFile(*tree, path, bar, sortBy, sequence) == 0 ? 0 : 403;
+    } catch (const std::bad_alloc&) {
+        return 403;
+    }
+}
