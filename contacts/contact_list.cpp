@@ -1,7 +1,6 @@
 #include "contacts/contact_list.h"
 
 #include <new>
-#include <utility>
 
 namespace {
 
@@ -9,14 +8,19 @@ bool IsAbsent(std::u16string_view text) {
     return text.data() == nullptr;
 }
 
-// Moves a finished record to the end of its list. The record's strings move without
-// allocating, so a failure to grow the list leaves both the list and the record as they were.
-template <typename Record>
-std::int32_t Append(std::vector<Record>& records, Record&& record) {
+// Appends an empty record and fills it in place; a failure takes it off again.
+template <typename Record, typename Fill>
+std::int32_t Append(std::vector<Record>& records, Fill fill) {
     try {
-        records.push_back(std::move(record));
+        records.emplace_back();
     } catch (const std::bad_alloc&) {
         return kContactRecordNoMemory;
+    }
+    try {
+        fill(records.back());
+    } catch (const std::bad_alloc&) {
+        records.pop_back();
+        return kContactFieldNoMemory;
     }
     return kContactAdded;
 }
@@ -48,28 +52,20 @@ void InitContactList(ContactList& list) {
 std::int32_t AddSimContact(ContactList& list, std::u16string_view name,
                            std::u16string_view phoneNumber) {
     if (IsAbsent(name) || IsAbsent(phoneNumber)) return kContactArgumentAbsent;
-    SimContactRecord record;
-    try {
+    return Append(list.sim, [&](SimContactRecord& record) {
         record.name = name;
         record.phoneNumber = phoneNumber;
-    } catch (const std::bad_alloc&) {
-        return kContactFieldNoMemory;
-    }
-    return Append(list.sim, std::move(record));
+    });
 }
 
 std::int32_t AddPhoneContact(ContactList& list, const PhoneContactTexts& texts) {
     for (std::u16string_view text : texts) {
         if (IsAbsent(text)) return kContactArgumentAbsent;
     }
-    PhoneContactRecord record;
-    try {
+    return Append(list.phone, [&](PhoneContactRecord& record) {
         for (std::size_t i = 0; i < kContactFieldCount; ++i)
             record.*kPhoneContactFields[i] = texts[i];
-    } catch (const std::bad_alloc&) {
-        return kContactFieldNoMemory;
-    }
-    return Append(list.phone, std::move(record));
+    });
 }
 
 std::int32_t SimContactCount(const ContactList& list) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <array>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "platform/files.h"
@@ -23,7 +25,6 @@ class LineReader {
     static constexpr std::size_t kBufferBytes = 1 << 20;
 
     explicit LineReader(std::FILE* file) : file_(file), buffer_(kBufferBytes) {
-        line_.reserve(kKeptLineUnits + 1);
         raw_.reserve(kKeptUtf8LineBytes);
     }
 
@@ -46,23 +47,24 @@ class LineReader {
         }
     }
 
-    // The next line's kept text, or null when the file ends before its first character. A last
-    // line without a line feed is a line like any other.
-    const std::u16string* NextLine() {
-        line_.clear();
+    // The next line's kept text, valid until the next call; nothing when the file ends before
+    // the line's first character. A last line without a line feed is a line like any other.
+    std::optional<std::u16string_view> NextLine() {
+        lineLength_ = 0;
         switch (encoding_) {
             case TextEncoding::Utf16Le:
-                return ReadUtf16Line() ? &line_ : nullptr;
+                if (!ReadUtf16Line()) return std::nullopt;
+                break;
             case TextEncoding::Utf8:
-                if (!ReadByteLine(kKeptUtf8LineBytes)) return nullptr;
-                line_ = Utf8ToUtf16(UpToNul(raw_));
-                return &line_;
+                if (!ReadByteLine(kKeptUtf8LineBytes)) return std::nullopt;
+                KeepText(Utf8ToUtf16(UpToNul(raw_)));
+                break;
             case TextEncoding::Ansi:
-                if (!ReadByteLine(kKeptAnsiLineUnits)) return nullptr;
-                AppendAnsi(UpToNul(raw_));
-                return &line_;
+                if (!ReadByteLine(kKeptAnsiLineUnits)) return std::nullopt;
+                KeepAnsi(UpToNul(raw_));
+                break;
         }
-        return nullptr;
+        return std::u16string_view(line_.data(), lineLength_);
     }
 
   private:
@@ -99,9 +101,11 @@ class LineReader {
             const unsigned char* p = Data();
             std::size_t units = Available() / 2;
             std::size_t lineEnd = FindLineFeedUnit(p, units);
-            std::size_t keep = std::min(lineEnd, kKeptLineUnits - line_.size());
+            std::size_t keep = std::min(lineEnd, kKeptLineUnits - lineLength_);
+            char16_t* out = line_.data() + lineLength_;
             for (std::size_t i = 0; i < keep; ++i)
-                line_.push_back(static_cast<char16_t>(p[2 * i] | p[2 * i + 1] << 8));
+                out[i] = static_cast<char16_t>(p[2 * i] | p[2 * i + 1] << 8);
+            lineLength_ += keep;
             if (lineEnd < units) {
                 pos_ += 2 * (lineEnd + 1);
                 return true;
@@ -145,12 +149,18 @@ class LineReader {
         return bytes.substr(0, bytes.find('\0'));
     }
 
-    void AppendAnsi(std::string_view bytes) {
-        if (std::ranges::all_of(bytes, [](char b) { return static_cast<unsigned char>(b) < 0x80; })) {
-            line_.assign(bytes.begin(), bytes.end());
-        } else {
-            line_ = AnsiToUtf16(bytes);
+    void KeepText(std::u16string_view text) {
+        lineLength_ = std::min(text.size(), line_.size());
+        std::copy_n(text.begin(), lineLength_, line_.begin());
+    }
+
+    void KeepAnsi(std::string_view bytes) {
+        if (std::ranges::any_of(bytes, [](char b) { return static_cast<unsigned char>(b) >= 0x80; })) {
+            KeepText(AnsiToUtf16(bytes));
+            return;
         }
+        lineLength_ = std::min(bytes.size(), line_.size());
+        std::copy_n(bytes.begin(), lineLength_, line_.begin());
     }
 
     std::FILE* file_;
@@ -158,7 +168,8 @@ class LineReader {
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     TextEncoding encoding_ = TextEncoding::Ansi;
-    std::u16string line_;
+    std::array<char16_t, kKeptLineUnits> line_;
+    std::size_t lineLength_ = 0;
     std::string raw_;
 };
 
@@ -187,28 +198,73 @@ bool IsEntry(std::u16string_view line) {
            line.front() != u'=' && line.back() != u'=';
 }
 
-std::int32_t AddLine(SectionList& sections, std::u16string_view line) {
-    if (IsHeader(line)) {
+// Fills a SectionList line by line. While loading, a section's entries are known by where they
+// start in the list's entry vector; the spans are set once that vector stops moving.
+class SectionLoader {
+  public:
+    explicit SectionLoader(SectionList& list) : list_(list), base_(list.sections.size()) {}
+    SectionLoader(const SectionLoader&) = delete;
+    SectionLoader& operator=(const SectionLoader&) = delete;
+    ~SectionLoader() {
+        for (std::size_t i = 0; i < firstEntry_.size(); ++i) {
+            std::size_t end = i + 1 < firstEntry_.size() ? firstEntry_[i + 1] : list_.entries.size();
+            list_.sections[base_ + i].entries = std::span<const SectionEntry>(
+                list_.entries.data() + firstEntry_[i], end - firstEntry_[i]);
+        }
+    }
+
+    std::int32_t AddLine(std::u16string_view line) {
+        if (IsHeader(line)) return AddSection(TrimmedPart(line.substr(1, line.size() - 2)));
+        if (IsEntry(line) && !list_.sections.empty()) {
+            std::size_t equals = line.find(u'=');
+            return AddEntry(TrimmedPart(line.substr(0, equals)),
+                            TrimmedPart(line.substr(equals + 1)));
+        }
+        return kSectionFileLoaded;
+    }
+
+  private:
+    std::int32_t AddSection(std::u16string_view name) {
         try {
-            Section section;
-            section.name = sections.texts.Copy(TrimmedPart(line.substr(1, line.size() - 2)));
-            sections.sections.push_back(std::move(section));
+            list_.sections.push_back(Section{list_.texts.Copy(name), {}});
         } catch (const std::bad_alloc&) {
             return kSectionNoMemory;
         }
-    } else if (IsEntry(line) && !sections.sections.empty()) {
-        std::size_t equals = line.find(u'=');
         try {
-            SectionEntry entry;
-            entry.key = sections.texts.Copy(TrimmedPart(line.substr(0, equals)));
-            entry.value = sections.texts.Copy(TrimmedPart(line.substr(equals + 1)));
-            sections.sections.back().entries.push_back(entry);
+            firstEntry_.push_back(list_.entries.size());
+        } catch (const std::bad_alloc&) {
+            list_.sections.pop_back();
+            return kSectionNoMemory;
+        }
+        return kSectionFileLoaded;
+    }
+
+    std::int32_t AddEntry(std::u16string_view key, std::u16string_view value) {
+        try {
+            list_.entries.push_back(SectionEntry{SharedKey(key), list_.texts.Copy(value)});
         } catch (const std::bad_alloc&) {
             return kSectionEntryNoMemory;
         }
+        return kSectionFileLoaded;
     }
-    return kSectionFileLoaded;
-}
+
+    // Sections mostly repeat the keys of the one before, in the same order; such a key is kept
+    // once.
+    std::u16string_view SharedKey(std::u16string_view key) {
+        std::size_t current = firstEntry_.size() - 1;
+        if (current > 0) {
+            std::size_t previous = firstEntry_[current - 1] + (list_.entries.size() - firstEntry_[current]);
+            if (previous < firstEntry_[current] && list_.entries[previous].key == key) {
+                return list_.entries[previous].key;
+            }
+        }
+        return list_.texts.Copy(key);
+    }
+
+    SectionList& list_;
+    std::size_t base_;
+    std::vector<std::size_t> firstEntry_;  // per section loaded here
+};
 
 }  // namespace
 
@@ -245,10 +301,11 @@ std::int32_t LoadSectionFile(SectionList& sections, std::u16string_view path) {
         return kSectionFileUnreadable;
     }
     reader->ReadMark();
-    while (const std::u16string* line = reader->NextLine()) {
+    SectionLoader loader(sections);
+    while (std::optional<std::u16string_view> line = reader->NextLine()) {
         std::u16string_view text = Trim(LimitedText(*line, kKeptLineUnits));
         if (text.empty()) continue;
-        std::int32_t code = AddLine(sections, text);
+        std::int32_t code = loader.AddLine(text);
         if (code != kSectionFileLoaded) return code;
     }
     return kSectionFileLoaded;
@@ -270,5 +327,6 @@ const SectionEntry* FindEntry(const Section& section, std::u16string_view key) {
 
 void ClearSectionList(SectionList& sections) {
     std::vector<Section>().swap(sections.sections);
+    std::vector<SectionEntry>().swap(sections.entries);
     sections.texts.Clear();
 }

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -53,13 +54,14 @@ struct SectionEntry {
 
 struct Section {
     std::u16string_view name;  // empty when the header had none
-    std::vector<SectionEntry> entries;
+    std::span<const SectionEntry> entries;
 };
 
-// Sections in file order, entries in file order; a key may occur more than once. The texts
-// belong to the list.
+// Sections in file order, entries in file order; a key may occur more than once. The entries of
+// all sections and their texts belong to the list, which can be moved but not copied.
 struct SectionList {
     std::vector<Section> sections;
+    std::vector<SectionEntry> entries;
     TextStore texts;
 };
 
