@@ -17,8 +17,9 @@ constexpr std::size_t FieldPosition(std::u16string_view field) {
 
 // The backup has always written these three keys without a blank before "="; readers trim keys,
 // so both forms read the same, but the bytes of a backup are part of the format.
-constexpr std::array<std::size_t, 3> kFieldsWithoutBlank = {
-    FieldPosition(u"Department"), FieldPosition(u"JobTitle"), FieldPosition(u"WorkTelephoneNumber")};
+constexpr std::array<std::size_t, 3> kFieldsWithoutBlank = {FieldPosition(u"Department"),
+                                                            FieldPosition(u"JobTitle"),
+                                                            FieldPosition(u"WorkTelephoneNumber")};
 static_assert(std::ranges::none_of(kFieldsWithoutBlank,
                                    [](std::size_t i) { return i == kContactFieldCount; }));
 

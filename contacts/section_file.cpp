@@ -1,8 +1,8 @@
 #include "contacts/section_file.h"
 
 #include <algorithm>
-#include <cstring>
 #include <array>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <string>
@@ -155,7 +155,8 @@ class LineReader {
     }
 
     void KeepAnsi(std::string_view bytes) {
-        if (std::ranges::any_of(bytes, [](char b) { return static_cast<unsigned char>(b) >= 0x80; })) {
+        if (std::ranges::any_of(bytes,
+                                [](char b) { return static_cast<unsigned char>(b) >= 0x80; })) {
             KeepText(AnsiToUtf16(bytes));
             return;
         }
@@ -207,7 +208,8 @@ class SectionLoader {
     SectionLoader& operator=(const SectionLoader&) = delete;
     ~SectionLoader() {
         for (std::size_t i = 0; i < firstEntry_.size(); ++i) {
-            std::size_t end = i + 1 < firstEntry_.size() ? firstEntry_[i + 1] : list_.entries.size();
+            std::size_t end =
+                i + 1 < firstEntry_.size() ? firstEntry_[i + 1] : list_.entries.size();
             list_.sections[base_ + i].entries = std::span<const SectionEntry>(
                 list_.entries.data() + firstEntry_[i], end - firstEntry_[i]);
         }
@@ -253,7 +255,8 @@ class SectionLoader {
     std::u16string_view SharedKey(std::u16string_view key) {
         std::size_t current = firstEntry_.size() - 1;
         if (current > 0) {
-            std::size_t previous = firstEntry_[current - 1] + (list_.entries.size() - firstEntry_[current]);
+            std::size_t previous =
+                firstEntry_[current - 1] + (list_.entries.size() - firstEntry_[current]);
             if (previous < firstEntry_[current] && list_.entries[previous].key == key) {
                 return list_.entries[previous].key;
             }

@@ -134,14 +134,16 @@ INSTANTIATE_TEST_SUITE_P(, ContactReaderCases, testing::ValuesIn(kReaderCases),
 TEST(ContactReader, ReadsBackTheGoldenFiles) {
     ContactList list;
     InitContactList(list);
-    ASSERT_EQ(ReadContactFile(list, Utf8ToUtf16(TestDataPath("contacts/sample_backup.txt").string())),
-              kContactFileDone);
+    ASSERT_EQ(
+        ReadContactFile(list, Utf8ToUtf16(TestDataPath("contacts/sample_backup.txt").string())),
+        kContactFileDone);
     EXPECT_EQ(list.sim, (std::vector<SimContactRecord>{{u"Anna", u"5550100"}}));
     EXPECT_EQ(list.phone, (std::vector<PhoneContactRecord>{
                               PhoneRecord({{u"FirstName", u"Bo"}, {u"Department", u"Sales"}})}));
 
     // Records are appended to what the list holds.
-    ASSERT_EQ(ReadContactFile(list, Utf8ToUtf16(TestDataPath("contacts/every_field_backup.txt").string())),
+    ASSERT_EQ(ReadContactFile(
+                  list, Utf8ToUtf16(TestDataPath("contacts/every_field_backup.txt").string())),
               kContactFileDone);
     ContactList every = EveryFieldList();
     EXPECT_EQ(SimContactCount(list), 1 + SimContactCount(every));
@@ -196,7 +198,8 @@ TEST(SectionFile, KeepsSectionsAndEntriesInFileOrder) {
     TempDir dir;
     WriteBytes(dir / "s.ini",
                BackupBytes("k=before\r\n[ first ]\r\nA = 1\r\na=2\r\n  Note = a = b  \r\n[]\r\n"
-                           "[ ]\r\n[" + std::string(1100, 'n') + "]\r\n" + std::string(1030, 'k') + "=" +
+                           "[ ]\r\n[" +
+                           std::string(1100, 'n') + "]\r\n" + std::string(1030, 'k') + "=" +
                            std::string(1014, 'v') + "\r\nx=" + std::string(1100, 'v') + "\r\n"));
     SectionList sections;
     ASSERT_EQ(LoadSectionFile(sections, dir.U16Path("s.ini")), kSectionFileLoaded);

@@ -69,8 +69,8 @@ TEST(ContactBackupWriter, NumbersSectionsAcrossBothLists) {
     EXPECT_EQ(SectionHeaders(ReadBytes(dir / "b.txt")),
               (std::vector<std::string>{"[1]", "[2]", "[3]", "[4]", "[5]"}));
     // A SIM record without fields keeps its header lines and blank line.
-    EXPECT_TRUE(ReadBytes(dir / "b.txt").starts_with(
-        BackupBytes("[1]\r\nContactType = SIMContact\r\n\r\n[2]\r\n")));
+    EXPECT_TRUE(ReadBytes(dir / "b.txt")
+                    .starts_with(BackupBytes("[1]\r\nContactType = SIMContact\r\n\r\n[2]\r\n")));
 
     ClearSimContacts(list);
     ASSERT_EQ(WriteContactFile(list, dir.U16Path("b.txt")), kContactFileDone);
@@ -117,9 +117,9 @@ TEST(ContactCsvWriter, EveryRowHas86ColumnsWhateverTheCellsHold) {
     AddSimContact(list, u"", u"a,b\r\nc");
     AddRecord(list, PhoneRecord({}));
     AddRecord(list, PhoneRecord({{u"Spouse", u"\"Al\", \"Bo\"\r\n"}, {u"Categories", u","}}));
-    ASSERT_EQ(WriteContactCsv(list, dir.U16Path("e.csv"), SimContactCount(list),
-                              PhoneContactCount(list)),
-              kContactFileDone);
+    ASSERT_EQ(
+        WriteContactCsv(list, dir.U16Path("e.csv"), SimContactCount(list), PhoneContactCount(list)),
+        kContactFileDone);
     auto rows = CsvRows(ReadBytes(dir / "e.csv"));
     ASSERT_EQ(rows.size(), 2u + 4u + 4u);
     for (const auto& row : rows)
