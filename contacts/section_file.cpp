@@ -200,24 +200,32 @@ bool IsEntry(std::u16string_view line) {
 }
 
 // Fills a SectionList line by line. While loading, a section's entries are known by where they
-// start in the list's entry vector; the spans are set once that vector stops moving.
+// start in the list's entry vector (each section's entries follow the previous one's); the spans
+// are set once that vector stops moving.
 class SectionLoader {
   public:
-    explicit SectionLoader(SectionList& list) : list_(list), base_(list.sections.size()) {}
+    explicit SectionLoader(SectionList& list) : list_(list), firstEntry_(list.sections.size()) {
+        std::size_t start = 0;
+        for (std::size_t i = 0; i < list.sections.size(); ++i) {
+            firstEntry_[i] = start;
+            start += list.sections[i].entries.size();
+        }
+        base_ = list.sections.size();
+    }
     SectionLoader(const SectionLoader&) = delete;
     SectionLoader& operator=(const SectionLoader&) = delete;
     ~SectionLoader() {
         for (std::size_t i = 0; i < firstEntry_.size(); ++i) {
             std::size_t end =
                 i + 1 < firstEntry_.size() ? firstEntry_[i + 1] : list_.entries.size();
-            list_.sections[base_ + i].entries = std::span<const SectionEntry>(
+            list_.sections[i].entries = std::span<const SectionEntry>(
                 list_.entries.data() + firstEntry_[i], end - firstEntry_[i]);
         }
     }
 
     std::int32_t AddLine(std::u16string_view line) {
         if (IsHeader(line)) return AddSection(TrimmedPart(line.substr(1, line.size() - 2)));
-        if (IsEntry(line) && !list_.sections.empty()) {
+        if (IsEntry(line) && firstEntry_.size() > base_) {
             std::size_t equals = line.find(u'=');
             return AddEntry(TrimmedPart(line.substr(0, equals)),
                             TrimmedPart(line.substr(equals + 1)));
@@ -265,8 +273,8 @@ class SectionLoader {
     }
 
     SectionList& list_;
-    std::size_t base_;
-    std::vector<std::size_t> firstEntry_;  // per section loaded here
+    std::vector<std::size_t> firstEntry_;  // per section
+    std::size_t base_;                     // the sections that were there before
 };
 
 }  // namespace

@@ -71,8 +71,9 @@ constexpr std::int32_t kSectionFileUnreadable = -2;
 constexpr std::int32_t kSectionNoMemory = -4;
 constexpr std::int32_t kSectionEntryNoMemory = -5;
 
-// sections must be empty. On kSectionNoMemory and kSectionEntryNoMemory the sections loaded so
-// far stay in the list. A path that views nothing is absent; a folder is unreadable.
+// Appends the file's sections to the list (normally empty). On kSectionNoMemory and
+// kSectionEntryNoMemory the sections loaded so far stay in the list. A path that views nothing
+// is absent; a folder is unreadable.
 std::int32_t LoadSectionFile(SectionList& sections, std::u16string_view path);
 
 // 1-based; null when the position is below 1 or above the count.

@@ -224,6 +224,14 @@ TEST(SectionFile, KeepsSectionsAndEntriesInFileOrder) {
     EXPECT_EQ(cut.entries[0].value, std::u16string(1014, u'v'));
     EXPECT_EQ(cut.entries[1].value, std::u16string(1022, u'v'));
 
+    // A second file's sections follow; its leading entry belongs to none of them.
+    WriteBytes(dir / "t.ini", BackupBytes("orphan = 1\r\n" + Repeat("[t]\r\nA = 1\r\n", 500)));
+    ASSERT_EQ(LoadSectionFile(sections, dir.U16Path("t.ini")), kSectionFileLoaded);
+    ASSERT_EQ(sections.sections.size(), 503u);
+    EXPECT_EQ(FindEntry(*SectionAt(sections, 1), u"note")->value, u"a = b");
+    EXPECT_EQ(SectionAt(sections, 3)->entries.size(), 2u);
+    EXPECT_EQ(SectionAt(sections, 503)->entries[0].value, u"1");
+
     ClearSectionList(sections);
     EXPECT_TRUE(sections.sections.empty());
     EXPECT_EQ(LoadSectionFile(sections, std::u16string_view()), kSectionFileNoPath);
