@@ -91,15 +91,11 @@ class BackupWriter {
     ChunkedOutput out_;
 };
 
-bool EndsWithCsv(std::u16string_view path) {
-    return path.ends_with(u".csv");
-}
-
 }  // namespace
 
 std::int32_t WriteContactFile(const ContactList& list, std::u16string_view path) {
     if (path.data() == nullptr) return kContactFileFailed;
-    if (EndsWithCsv(path)) {
+    if (path.ends_with(u".csv")) {
         return WriteContactCsv(list, path, SimContactCount(list), PhoneContactCount(list));
     }
     ReplacingFile file;

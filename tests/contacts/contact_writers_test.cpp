@@ -49,12 +49,23 @@ std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
 
 }  // namespace
 
-TEST(ContactBackupWriter, WritesTheGoldenFiles) {
+TEST(ContactFileWriters, WriteTheGoldenFiles) {
+    struct Golden {
+        ContactList list;
+        const char* path;
+        const char* golden;
+    } goldens[] = {
+        {SampleList(u"Sales"), "sample.txt", "sample_backup.txt"},
+        {EveryFieldList(), "every", "every_field_backup.txt"},
+        {SampleList(u"5\" Sales"), "sample.csv", "sample.csv"},
+        {EveryFieldList(), "every.csv", "every_field.csv"},
+    };
     TempDir dir;
-    ASSERT_EQ(WriteContactFile(SampleList(u"Sales"), dir.U16Path("sample.txt")), kContactFileDone);
-    EXPECT_EQ(ReadBytes(dir / "sample.txt"), ReadTestData("contacts/sample_backup.txt"));
-    ASSERT_EQ(WriteContactFile(EveryFieldList(), dir.U16Path("every")), kContactFileDone);
-    EXPECT_EQ(ReadBytes(dir / "every"), ReadTestData("contacts/every_field_backup.txt"));
+    for (const Golden& g : goldens) {
+        ASSERT_EQ(WriteContactFile(g.list, dir.U16Path(g.path)), kContactFileDone) << g.path;
+        EXPECT_EQ(ReadBytes(dir / g.path), ReadTestData(std::string("contacts/") + g.golden))
+            << g.path;
+    }
 }
 
 TEST(ContactBackupWriter, NumbersSectionsAcrossBothLists) {
@@ -101,14 +112,6 @@ TEST(ContactBackupWriter, OnlyALowerCaseCsvExtensionGetsTheCsvFile) {
     }
     ASSERT_EQ(WriteContactFile(list, dir.U16Path("a.csv")), kContactFileDone);
     EXPECT_TRUE(ReadBytes(dir / "a.csv").starts_with("SIM Contacts,"));
-}
-
-TEST(ContactCsvWriter, WritesTheGoldenFiles) {
-    TempDir dir;
-    ASSERT_EQ(WriteContactFile(SampleList(u"5\" Sales"), dir.U16Path("s.csv")), kContactFileDone);
-    EXPECT_EQ(ReadBytes(dir / "s.csv"), ReadTestData("contacts/sample.csv"));
-    ASSERT_EQ(WriteContactFile(EveryFieldList(), dir.U16Path("e.csv")), kContactFileDone);
-    EXPECT_EQ(ReadBytes(dir / "e.csv"), ReadTestData("contacts/every_field.csv"));
 }
 
 TEST(ContactCsvWriter, EveryRowHas86ColumnsWhateverTheCellsHold) {
