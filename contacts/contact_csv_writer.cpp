@@ -1,0 +1,94 @@
+#include <algorithm>
+#include <string>
+
+#include "contacts/chunked_output.h"
+#include "contacts/contact_files.h"
+#include "platform/files.h"
+#include "platform/text.h"
+
+namespace {
+
+// Every row has 86 columns, that is 85 commas outside its cells.
+constexpr std::size_t kRowCommas = 85;
+// A SIM row fills 4 columns ("Name", cell, "PhoneNumber", cell) and leaves the rest empty.
+constexpr std::size_t kSimRowTrailingCommas = kRowCommas - 3;
+
+class CsvWriter {
+  public:
+    explicit CsvWriter(std::FILE* stream) : out_(stream) {}
+
+    void WriteTitleRow(std::string_view title) {
+        out_.bytes() += title;
+        out_.bytes().append(kRowCommas, ',');
+        EndRow();
+    }
+
+    void WriteRow(const SimContactRecord& record) {
+        out_.bytes() += "Name,";
+        AppendCell(record.name);
+        out_.bytes() += ",PhoneNumber,";
+        AppendCell(record.phoneNumber);
+        out_.bytes().append(kSimRowTrailingCommas, ',');
+        EndRow();
+    }
+
+    void WriteRow(const PhoneContactRecord& record) {
+        for (std::size_t i = 0; i < kContactFieldCount; ++i) {
+            if (i > 0) out_.bytes() += ',';
+            AppendUtf8(out_.bytes(), kContactProperties[i].field);
+            out_.bytes() += ',';
+            AppendCell(record.*kPhoneContactFields[i]);
+        }
+        EndRow();
+    }
+
+    void Finish() { out_.Flush(); }
+
+  private:
+    // "[value]" in quotation marks, each quotation mark of the value doubled; the whole value,
+    // however long.
+    void AppendCell(std::u16string_view value) {
+        if (value.empty()) return;
+        std::string& bytes = out_.bytes();
+        bytes += "\"[";
+        for (std::size_t quote; (quote = value.find(u'"')) != std::u16string_view::npos;) {
+            AppendUtf8(bytes, value.substr(0, quote + 1));
+            bytes += '"';
+            value.remove_prefix(quote + 1);
+        }
+        AppendUtf8(bytes, value);
+        bytes += "]\"";
+    }
+
+    void EndRow() {
+        out_.bytes() += "\r\n";
+        out_.Pass();
+    }
+
+    ChunkedOutput out_;
+};
+
+template <typename Record>
+void WriteBlock(CsvWriter& writer, std::string_view title, const std::vector<Record>& records,
+                std::int32_t count) {
+    if (count <= 0) return;
+    writer.WriteTitleRow(title);
+    std::size_t n = std::min(static_cast<std::size_t>(count), records.size());
+    for (std::size_t i = 0; i < n; ++i)
+        writer.WriteRow(records[i]);
+}
+
+}  // namespace
+
+std::int32_t WriteContactCsv(const ContactList& list, std::u16string_view path,
+                             std::int32_t simCount, std::int32_t phoneCount) {
+    if (path.data() == nullptr) return kContactFileFailed;
+    ReplacingFile file;
+    if (!file.Open(path)) return kContactFileUnusable;
+
+    CsvWriter writer(file.stream());
+    WriteBlock(writer, "SIM Contacts", list.sim, simCount);
+    WriteBlock(writer, "Phone Contacts", list.phone, phoneCount);
+    writer.Finish();
+    return file.Commit() ? kContactFileDone : kContactFileFailed;
+}

@@ -1,0 +1,97 @@
+#include "contacts/contact_list.h"
+
+#include <gtest/gtest.h>
+
+#include "contact_fixtures.h"
+
+namespace {
+
+PhoneContactTexts EmptyTexts() {
+    PhoneContactTexts texts;
+    texts.fill(u"");
+    return texts;
+}
+
+}  // namespace
+
+TEST(ContactList, MemberTableIsTheRecordInFieldOrder) {
+    // Declaration order, each member once: addresses rise through the table.
+    PhoneContactRecord record;
+    for (std::size_t i = 1; i < kContactFieldCount; ++i) {
+        EXPECT_LT(&(record.*kPhoneContactFields[i - 1]), &(record.*kPhoneContactFields[i])) << i;
+    }
+    // Each member sits where the property table names it; the database's renamed fields too.
+    ContactList list;
+    InitContactList(list);
+    PhoneContactTexts names;
+    for (std::size_t i = 0; i < kContactFieldCount; ++i)
+        names[i] = kContactProperties[i].field;
+    ASSERT_EQ(AddPhoneContact(list, names), kContactAdded);
+    const PhoneContactRecord& added = *PhoneContactAt(list, 1);
+    EXPECT_EQ(added.title, u"Title");
+    EXPECT_EQ(added.department, u"Department");
+    EXPECT_EQ(added.workTelephoneNumber, u"WorkTelephoneNumber");
+    EXPECT_EQ(added.work2TelephoneNumber, u"Work2TelephoneNumber");
+    EXPECT_EQ(added.workFaxNumber, u"WorkFaxNumber");
+    EXPECT_EQ(added.radioTelephoneNumber, u"RadioTelephoneNumber");
+    EXPECT_EQ(added.workAddressCountry, u"WorkAddressCountry");
+    EXPECT_EQ(added.categories, u"Categories");
+    EXPECT_EQ(TextsOf(added), names);
+}
+
+TEST(ContactList, OnlyEmptyTextsBecomeAbsent) {
+    ContactList list;
+    InitContactList(list);
+    EXPECT_EQ(AddSimContact(list, u"", u""), kContactAdded);
+    EXPECT_EQ(AddSimContact(list, u" ", u"5550100"), kContactAdded);
+    EXPECT_EQ(AddPhoneContact(list, EmptyTexts()), kContactAdded);
+    ASSERT_EQ(SimContactCount(list), 2);
+    EXPECT_EQ(*SimContactAt(list, 1), SimContactRecord{});
+    EXPECT_EQ(*SimContactAt(list, 2), (SimContactRecord{u" ", u"5550100"}));
+    ASSERT_EQ(PhoneContactCount(list), 1);
+    EXPECT_EQ(*PhoneContactAt(list, 1), PhoneContactRecord{});
+}
+
+TEST(ContactList, AnAbsentArgumentAddsNothing) {
+    ContactList list;
+    InitContactList(list);
+    EXPECT_EQ(AddSimContact(list, std::u16string_view(), u"1"), kContactArgumentAbsent);
+    EXPECT_EQ(AddSimContact(list, u"A", std::u16string_view()), kContactArgumentAbsent);
+    PhoneContactTexts texts = EmptyTexts();
+    texts[42] = std::u16string_view();
+    EXPECT_EQ(AddPhoneContact(list, texts), kContactArgumentAbsent);
+    EXPECT_EQ(AddPhoneContact(list, PhoneContactTexts{}), kContactArgumentAbsent);
+    EXPECT_EQ(SimContactCount(list), 0);
+    EXPECT_EQ(PhoneContactCount(list), 0);
+}
+
+TEST(ContactList, PositionsAreOneBasedAndListsIndependent) {
+    ContactList list;
+    InitContactList(list);
+    EXPECT_EQ(SimContactAt(list, 1), nullptr);
+    EXPECT_EQ(PhoneContactAt(list, 1), nullptr);
+    AddSimContact(list, u"A", u"1");
+    AddSimContact(list, u"B", u"2");
+    AddRecord(list, PhoneRecord({{u"FirstName", u"Bo"}}));
+    EXPECT_EQ(SimContactCount(list), 2);
+    EXPECT_EQ(PhoneContactCount(list), 1);
+    EXPECT_EQ(SimContactAt(list, 0), nullptr);
+    EXPECT_EQ(SimContactAt(list, 1)->name, u"A");
+    EXPECT_EQ(SimContactAt(list, 2)->name, u"B");
+    EXPECT_EQ(SimContactAt(list, 3), nullptr);
+    EXPECT_EQ(SimContactAt(list, -1), nullptr);
+    EXPECT_EQ(PhoneContactAt(list, 1)->firstName, u"Bo");
+    EXPECT_EQ(PhoneContactAt(list, 2), nullptr);
+
+    ClearSimContacts(list);
+    EXPECT_EQ(SimContactCount(list), 0);
+    EXPECT_EQ(PhoneContactCount(list), 1);
+    ClearContactList(list);
+    ClearContactList(list);
+    EXPECT_EQ(PhoneContactCount(list), 0);
+    EXPECT_EQ(PhoneContactAt(list, 1), nullptr);
+
+    AddSimContact(list, u"C", u"3");
+    EXPECT_EQ(SimContactCount(list), 1);
+    EXPECT_EQ(SimContactAt(list, 1)->name, u"C");
+}
