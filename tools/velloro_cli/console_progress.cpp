@@ -18,14 +18,19 @@ void ConsoleProgressBar::Send(std::uint32_t message, std::uintptr_t wParam, std:
             upper_ = static_cast<int>(static_cast<std::uint32_t>(lParam) >> 16 & 0xFFFF);
             position_ = 0;
             break;
-        case PBM_SETSTEP: step_ = static_cast<int>(wParam); break;
+        case PBM_SETSTEP:
+            step_ = static_cast<int>(wParam);
+            break;
         case PBM_STEPIT:
             // The platform bar wraps to the start when a step passes the end.
             position_ += step_;
             if (position_ > upper_) position_ = 0;
             break;
-        case PBM_SETPOS: position_ = static_cast<int>(wParam); break;
-        default: return;
+        case PBM_SETPOS:
+            position_ = static_cast<int>(wParam);
+            break;
+        default:
+            return;
     }
     Draw();
 }

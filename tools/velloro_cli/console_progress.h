@@ -6,7 +6,7 @@
 #include "platform/progress_bar.h"
 
 class ConsoleProgressBar : public ProgressBar {
-public:
+  public:
     explicit ConsoleProgressBar(std::FILE* out) : out_(out) {}
     ~ConsoleProgressBar() override;
     ConsoleProgressBar(const ConsoleProgressBar&) = delete;
@@ -14,7 +14,7 @@ public:
 
     void Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
 
-private:
+  private:
     void Draw();
 
     std::FILE* out_;
