@@ -14,16 +14,6 @@
 #include "platform/hwnd.h"
 #include "platform/win_types.h"
 
-struct GUID {
-    std::uint32_t Data1;
-    std::uint16_t Data2;
-    std::uint16_t Data3;
-    std::uint8_t Data4[8];
-    bool operator==(const GUID&) const = default;
-};
-using CLSID = GUID;
-using IID = GUID;
-
 constexpr CLSID CLSID_Application = {
     0x05058F23, 0x20BE, 0x11D2, {0x8F, 0x18, 0x00, 0x00, 0xF8, 0x7A, 0x43, 0x35}};
 constexpr IID IID_IPOutlookApp = {

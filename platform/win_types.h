@@ -9,6 +9,16 @@ using ULONG = std::uint32_t;
 using LONG = std::int32_t;
 using HRESULT = std::int32_t;
 
+struct GUID {
+    std::uint32_t Data1;
+    std::uint16_t Data2;
+    std::uint16_t Data3;
+    std::uint8_t Data4[8];
+    bool operator==(const GUID&) const = default;
+};
+using CLSID = GUID;
+using IID = GUID;
+
 constexpr bool SUCCEEDED(HRESULT hr) {
     return hr >= 0;
 }
