@@ -79,9 +79,16 @@ bool CreatePhoneFile(const std::string& path, const SimSetup& sim, bool demo, bo
 bool AddSimEntry(PhoneDb& db, int slot, std::u16string_view name, std::u16string_view number,
                  std::string& error) {
     Transaction tx(db);
-    Statement* sim = db.Prepare("SELECT slots FROM sim WHERE id = 1");
+    Statement* sim = db.Prepare("SELECT slots, name_max, number_max FROM sim WHERE id = 1");
     if (!tx.ok() || sim == nullptr || !sim->Step()) return Fail(error, "the phone has no SIM");
     std::int64_t slots = sim->Int(0);
+    // The card refuses what it cannot hold, here as through the SIM manager.
+    if (static_cast<std::int64_t>(name.size()) > sim->Int(1))
+        return Fail(error, "the name is longer than the SIM's " + std::to_string(sim->Int(1)) +
+                               " characters");
+    if (static_cast<std::int64_t>(number.size()) > sim->Int(2))
+        return Fail(error, "the number is longer than the SIM's " + std::to_string(sim->Int(2)) +
+                               " characters");
     if (slot == 0) {
         Statement* used = db.Prepare("SELECT slot FROM sim_entries ORDER BY slot");
         if (used == nullptr) return Fail(error, "cannot read the SIM");
