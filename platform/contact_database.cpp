@@ -101,7 +101,7 @@ HRESULT IContact::Save() {
         return "UPDATE contacts SET " + sets + " WHERE id = ?" +
                std::to_string(kContactFieldCount + 1);
     }();
-    Statement* stmt = db.Prepare(rowId_ == 0 ? insertSql.c_str() : updateSql.c_str());
+    auto stmt = db.Prepare(rowId_ == 0 ? insertSql.c_str() : updateSql.c_str());
     if (stmt == nullptr) return E_FAIL;
     BindFields(*stmt, fields_);
     if (rowId_ != 0) stmt->Bind(static_cast<int>(kContactFieldCount) + 1, rowId_);
@@ -137,7 +137,7 @@ HRESULT IPOutlookItemCollection::Item(int index, ComPtr<IContact>& item) {
     if (faults.TripsAt(FaultPoint::ContactsItem, index)) return E_FAIL;
     if (index < 1 || static_cast<std::size_t>(index) > items_->rowIds.size()) return E_INVALIDARG;
     static const std::string sql = "SELECT " + ColumnList() + " FROM contacts WHERE id = ?";
-    Statement* load = db_->phone->db->Prepare(sql.c_str());
+    auto load = db_->phone->db->Prepare(sql.c_str());
     if (load == nullptr) return E_FAIL;
     std::int64_t rowId = items_->rowIds[static_cast<std::size_t>(index) - 1];
     load->Bind(1, rowId);
@@ -153,7 +153,7 @@ HRESULT IPOutlookItemCollection::Item(int index, ComPtr<IContact>& item) {
 HRESULT IFolder::get_Items(ComPtr<IPOutlookItemCollection>& items) {
     items.reset();
     if (db_->phone->faults.Trips(FaultPoint::ContactsItems)) return E_FAIL;
-    Statement* list = db_->phone->db->Prepare("SELECT id FROM contacts ORDER BY id");
+    auto list = db_->phone->db->Prepare("SELECT id FROM contacts ORDER BY id");
     if (list == nullptr) return E_FAIL;
     auto rows = std::make_shared<ContactItemList>();
     while (list->Step())

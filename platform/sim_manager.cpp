@@ -51,8 +51,7 @@ HRESULT SimInitialize(DWORD, SIMCALLBACK, DWORD, HSIM* sim) {
     *sim = 0;
     auto phone = ConnectPhone();
     if (!phone || phone->faults.Trips(FaultPoint::SimOpen)) return SIM_E_SIMFAILURE;
-    Statement* info =
-        phone->db->Prepare("SELECT slots, name_max, number_max FROM sim WHERE id = 1");
+    auto info = phone->db->Prepare("SELECT slots, name_max, number_max FROM sim WHERE id = 1");
     if (info == nullptr || !info->Step()) return SIM_E_NOSIM;
     auto state = std::make_unique<SimState>();
     state->slots = static_cast<DWORD>(info->Int(0));
@@ -91,8 +90,7 @@ HRESULT SimReadPhonebookEntry(HSIM sim, DWORD location, DWORD index, SIMPHONEBOO
     if (state == nullptr || entry == nullptr || location != SIM_PBSTORAGE_SIM) return E_INVALIDARG;
     if (state->phone->faults.TripsAt(FaultPoint::SimRead, index)) return SIM_E_SIMFAILURE;
     if (index < 1 || index > state->slots) return SIM_E_INVALIDINDEX;
-    Statement* read =
-        state->phone->db->Prepare("SELECT name, number FROM sim_entries WHERE slot = ?");
+    auto read = state->phone->db->Prepare("SELECT name, number FROM sim_entries WHERE slot = ?");
     if (read == nullptr) return SIM_E_SIMFAILURE;
     read->Bind(1, std::int64_t{index});
     if (!read->Step()) return read->ok() ? SIM_E_NOTFOUND : SIM_E_SIMFAILURE;
@@ -110,7 +108,7 @@ HRESULT SimGetPhonebookStatus(HSIM sim, DWORD location, DWORD* used, DWORD* tota
     if (state == nullptr || used == nullptr || total == nullptr || location != SIM_PBSTORAGE_SIM)
         return E_INVALIDARG;
     if (state->phone->faults.Trips(FaultPoint::SimStatus)) return SIM_E_SIMFAILURE;
-    Statement* count =
+    auto count =
         state->phone->db->Prepare("SELECT COUNT(*) FROM sim_entries WHERE slot BETWEEN 1 AND ?");
     if (count == nullptr) return SIM_E_SIMFAILURE;
     count->Bind(1, std::int64_t{state->slots});
@@ -138,7 +136,7 @@ HRESULT SimWritePhonebookEntry(HSIM sim, DWORD location, DWORD index,
     std::int64_t slot = index;
     if (index == SIM_PBINDEX_FIRSTAVAILABLE) {
         // Used slots come in order; the first gap in 1, 2, 3, ... is the free one.
-        Statement* used = db.Prepare("SELECT slot FROM sim_entries ORDER BY slot");
+        auto used = db.Prepare("SELECT slot FROM sim_entries ORDER BY slot");
         if (used == nullptr) return SIM_E_SIMFAILURE;
         slot = 1;
         while (used->Step() && used->Int(0) == slot)
@@ -147,7 +145,7 @@ HRESULT SimWritePhonebookEntry(HSIM sim, DWORD location, DWORD index,
     } else if (index < 1 || index > state->slots) {
         return SIM_E_INVALIDINDEX;
     }
-    Statement* put =
+    auto put =
         db.Prepare("INSERT OR REPLACE INTO sim_entries(slot, name, number) VALUES (?, ?, ?)");
     if (put == nullptr) return SIM_E_SIMFAILURE;
     put->Bind(1, slot).Bind(2, std::u16string_view(name)).Bind(3, std::u16string_view(number));

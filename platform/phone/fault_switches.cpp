@@ -44,7 +44,7 @@ bool FaultSet::TripsAt(FaultPoint point, std::int64_t index) const {
 }
 
 bool SetFaultSwitch(PhoneDb& db, FaultPoint point, std::int64_t at) {
-    Statement* put = db.Prepare("INSERT OR REPLACE INTO faults(name, at) VALUES (?, ?)");
+    auto put = db.Prepare("INSERT OR REPLACE INTO faults(name, at) VALUES (?, ?)");
     if (put == nullptr) return false;
     put->Bind(1, kFaultNames[static_cast<std::size_t>(point)]).Bind(2, at);
     put->Step();
@@ -52,7 +52,7 @@ bool SetFaultSwitch(PhoneDb& db, FaultPoint point, std::int64_t at) {
 }
 
 bool ClearFaultSwitch(PhoneDb& db, std::optional<FaultPoint> point) {
-    Statement* clear =
+    auto clear =
         point ? db.Prepare("DELETE FROM faults WHERE name = ?") : db.Prepare("DELETE FROM faults");
     if (clear == nullptr) return false;
     if (point) clear->Bind(1, kFaultNames[static_cast<std::size_t>(*point)]);
@@ -62,7 +62,7 @@ bool ClearFaultSwitch(PhoneDb& db, std::optional<FaultPoint> point) {
 
 std::vector<FaultSwitch> ListFaultSwitches(PhoneDb& db) {
     std::vector<FaultSwitch> switches;
-    Statement* list = db.Prepare("SELECT name, at FROM faults ORDER BY name");
+    auto list = db.Prepare("SELECT name, at FROM faults ORDER BY name");
     if (list == nullptr) return switches;
     while (list->Step())
         switches.push_back({list->Text(0), list->Int(1)});

@@ -10,14 +10,14 @@ constexpr std::size_t kUidOffset = 4;
 constexpr std::size_t kKindOffset = 20;
 constexpr std::size_t kRowIdOffset = 21;
 
-std::optional<std::int64_t> InsertedRow(PhoneDb& db, Statement* stmt) {
+std::optional<std::int64_t> InsertedRow(PhoneDb& db, const StatementRef& stmt) {
     if (stmt == nullptr) return std::nullopt;
     stmt->Step();
     if (!stmt->ok()) return std::nullopt;
     return sqlite3_last_insert_rowid(db.handle());
 }
 
-bool Done(Statement* stmt) {
+bool Done(const StatementRef& stmt) {
     if (stmt == nullptr) return false;
     stmt->Step();
     return stmt->ok();
@@ -89,13 +89,13 @@ bool ParseEntryId(const PhoneDb& db, const EntryId& id, EntryKind kind, std::int
 }
 
 std::optional<std::int64_t> InsertStore(PhoneDb& db, std::u16string_view name) {
-    Statement* store = db.Prepare("INSERT INTO stores(name, top_folder) VALUES (?, 0)");
+    auto store = db.Prepare("INSERT INTO stores(name, top_folder) VALUES (?, 0)");
     if (store == nullptr) return std::nullopt;
     store->Bind(1, name);
     auto storeId = InsertedRow(db, store);
     if (!storeId) return std::nullopt;
     auto top = InsertFolder(db, *storeId, 0, kTopFolderName);
-    Statement* link = db.Prepare("UPDATE stores SET top_folder = ? WHERE id = ?");
+    auto link = db.Prepare("UPDATE stores SET top_folder = ? WHERE id = ?");
     if (!top || link == nullptr) return std::nullopt;
     link->Bind(1, *top).Bind(2, *storeId);
     if (!Done(link)) return std::nullopt;
@@ -104,7 +104,7 @@ std::optional<std::int64_t> InsertStore(PhoneDb& db, std::u16string_view name) {
 
 std::vector<StoreRow> ListStores(PhoneDb& db) {
     std::vector<StoreRow> stores;
-    Statement* list = db.Prepare("SELECT id, name, top_folder FROM stores ORDER BY id");
+    auto list = db.Prepare("SELECT id, name, top_folder FROM stores ORDER BY id");
     if (list == nullptr) return stores;
     while (list->Step())
         stores.push_back({list->Int(0), list->Text16(1), list->Int(2)});
@@ -112,7 +112,7 @@ std::vector<StoreRow> ListStores(PhoneDb& db) {
 }
 
 std::optional<StoreRow> FindStore(PhoneDb& db, std::int64_t storeId) {
-    Statement* find = db.Prepare("SELECT id, name, top_folder FROM stores WHERE id = ?");
+    auto find = db.Prepare("SELECT id, name, top_folder FROM stores WHERE id = ?");
     if (find == nullptr) return std::nullopt;
     find->Bind(1, storeId);
     if (!find->Step()) return std::nullopt;
@@ -121,8 +121,7 @@ std::optional<StoreRow> FindStore(PhoneDb& db, std::int64_t storeId) {
 
 std::optional<std::int64_t> InsertFolder(PhoneDb& db, std::int64_t storeId, std::int64_t parentId,
                                          std::u16string_view name) {
-    Statement* insert =
-        db.Prepare("INSERT INTO folders(store_id, parent_id, name) VALUES (?, ?, ?)");
+    auto insert = db.Prepare("INSERT INTO folders(store_id, parent_id, name) VALUES (?, ?, ?)");
     if (insert == nullptr) return std::nullopt;
     insert->Bind(1, storeId).Bind(3, name);
     if (parentId == 0) {
@@ -134,7 +133,7 @@ std::optional<std::int64_t> InsertFolder(PhoneDb& db, std::int64_t storeId, std:
 }
 
 std::optional<FolderRow> FindFolder(PhoneDb& db, std::int64_t folderId) {
-    Statement* find = db.Prepare("SELECT id, store_id, name FROM folders WHERE id = ?");
+    auto find = db.Prepare("SELECT id, store_id, name FROM folders WHERE id = ?");
     if (find == nullptr) return std::nullopt;
     find->Bind(1, folderId);
     if (!find->Step()) return std::nullopt;
@@ -143,7 +142,7 @@ std::optional<FolderRow> FindFolder(PhoneDb& db, std::int64_t folderId) {
 
 std::vector<FolderRow> ChildFolders(PhoneDb& db, std::int64_t parentId) {
     std::vector<FolderRow> folders;
-    Statement* list =
+    auto list =
         db.Prepare("SELECT id, store_id, name FROM folders WHERE parent_id = ? ORDER BY id");
     if (list == nullptr) return folders;
     list->Bind(1, parentId);
@@ -154,7 +153,7 @@ std::vector<FolderRow> ChildFolders(PhoneDb& db, std::int64_t parentId) {
 
 std::vector<std::int64_t> FolderMessages(PhoneDb& db, std::int64_t folderId) {
     std::vector<std::int64_t> messages;
-    Statement* list = db.Prepare("SELECT id FROM messages WHERE folder_id = ? ORDER BY id");
+    auto list = db.Prepare("SELECT id FROM messages WHERE folder_id = ? ORDER BY id");
     if (list == nullptr) return messages;
     list->Bind(1, folderId);
     while (list->Step())
@@ -163,21 +162,21 @@ std::vector<std::int64_t> FolderMessages(PhoneDb& db, std::int64_t folderId) {
 }
 
 std::optional<std::int64_t> InsertMessage(PhoneDb& db, std::int64_t folderId) {
-    Statement* insert = db.Prepare("INSERT INTO messages(folder_id) VALUES (?)");
+    auto insert = db.Prepare("INSERT INTO messages(folder_id) VALUES (?)");
     if (insert == nullptr) return std::nullopt;
     insert->Bind(1, folderId);
     return InsertedRow(db, insert);
 }
 
 bool MessageExists(PhoneDb& db, std::int64_t messageId) {
-    Statement* find = db.Prepare("SELECT 1 FROM messages WHERE id = ?");
+    auto find = db.Prepare("SELECT 1 FROM messages WHERE id = ?");
     if (find == nullptr) return false;
     find->Bind(1, messageId);
     return find->Step();
 }
 
 bool PutMessageProp(PhoneDb& db, std::int64_t messageId, const SPropValue& value, bool streamOnly) {
-    Statement* put = db.Prepare(
+    auto put = db.Prepare(
         "INSERT OR REPLACE INTO message_props(message_id, tag, value, stream_only) "
         "VALUES (?, ?, ?, ?)");
     if (put == nullptr) return false;
@@ -187,7 +186,7 @@ bool PutMessageProp(PhoneDb& db, std::int64_t messageId, const SPropValue& value
 
 std::vector<StoredProp> LoadMessageProps(PhoneDb& db, std::int64_t messageId) {
     std::vector<StoredProp> props;
-    Statement* load = db.Prepare(
+    auto load = db.Prepare(
         "SELECT tag, value, stream_only FROM message_props WHERE message_id = ? ORDER BY tag");
     if (load == nullptr) return props;
     load->Bind(1, messageId);
@@ -199,13 +198,13 @@ std::vector<StoredProp> LoadMessageProps(PhoneDb& db, std::int64_t messageId) {
 }
 
 bool AppendRecipientRow(PhoneDb& db, std::int64_t messageId, const std::vector<SPropValue>& row) {
-    Statement* last =
+    auto last =
         db.Prepare("SELECT COALESCE(MAX(row_no), 0) FROM recipient_props WHERE message_id = ?");
     if (last == nullptr) return false;
     last->Bind(1, messageId);
     if (!last->Step()) return false;
     std::int64_t rowNo = last->Int(0) + 1;
-    Statement* put = db.Prepare(
+    auto put = db.Prepare(
         "INSERT INTO recipient_props(message_id, row_no, seq, tag, value) VALUES (?, ?, ?, ?, ?)");
     if (put == nullptr) return false;
     std::int64_t seq = 0;
@@ -219,7 +218,7 @@ bool AppendRecipientRow(PhoneDb& db, std::int64_t messageId, const std::vector<S
 
 SRowSet LoadRecipientRows(PhoneDb& db, std::int64_t messageId) {
     SRowSet rows;
-    Statement* load = db.Prepare(
+    auto load = db.Prepare(
         "SELECT row_no, tag, value FROM recipient_props WHERE message_id = ? "
         "ORDER BY row_no, seq");
     if (load == nullptr) return rows;

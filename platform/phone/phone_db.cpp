@@ -72,18 +72,22 @@ std::vector<std::uint8_t> Statement::Blob(int column) const {
     return std::vector<std::uint8_t>(data, data + size);
 }
 
-Statement* PhoneDb::Prepare(const char* sql) {
+StatementRef::~StatementRef() {
+    if (stmt_ != nullptr) sqlite3_reset(stmt_->stmt_);
+}
+
+StatementRef PhoneDb::Prepare(const char* sql) {
     auto found = statements_.find(sql);
-    if (found != statements_.end()) return &found->second->Reset();
+    if (found != statements_.end()) return StatementRef(&found->second->Reset());
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v3(db_.get(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
         SQLITE_OK) {
         sqlite3_finalize(stmt);
-        return nullptr;
+        return StatementRef();
     }
     auto& slot = statements_[sql];
     slot = std::make_unique<Statement>(stmt);
-    return slot.get();
+    return StatementRef(slot.get());
 }
 
 bool PhoneDb::Exec(const char* sql) {
@@ -179,7 +183,7 @@ std::unique_ptr<PhoneDb> OpenPhoneDb(const std::string& path, std::string& error
     if (!db) return nullptr;
     sqlite3_busy_timeout(db->handle(), 10000);
     // The identity is checked before any setting is applied, so a foreign file stays untouched.
-    Statement* meta = db->Prepare("SELECT key, value FROM phone_meta");
+    auto meta = db->Prepare("SELECT key, value FROM phone_meta");
     std::string format;
     std::int64_t schema = 0;
     std::vector<std::uint8_t> uid;
@@ -225,8 +229,8 @@ std::unique_ptr<PhoneDb> CreatePhoneDb(const std::string& path, std::string& err
     {
         Transaction tx(*db);
         ok = ok && tx.ok() && db->Exec(SchemaSql().c_str());
-        Statement* put =
-            ok ? db->Prepare("INSERT INTO phone_meta(key, value) VALUES (?, ?)") : nullptr;
+        auto put =
+            ok ? db->Prepare("INSERT INTO phone_meta(key, value) VALUES (?, ?)") : StatementRef();
         ok = put != nullptr;
         if (ok) {
             put->Bind(1, std::string_view("format")).Bind(2, kPhoneFormatName);

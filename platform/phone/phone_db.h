@@ -40,8 +40,28 @@ class Statement {
     int Type(int column) const { return sqlite3_column_type(stmt_, column); }
 
   private:
+    friend class StatementRef;
     sqlite3_stmt* stmt_;
     bool ok_ = true;
+};
+
+// A statement borrowed from its connection. Letting go resets it, so no finished or abandoned
+// read keeps an old snapshot open: a connection holding one could no longer write once another
+// process has committed.
+class StatementRef {
+  public:
+    explicit StatementRef(Statement* stmt = nullptr) : stmt_(stmt) {}
+    ~StatementRef();
+    StatementRef(StatementRef&& other) noexcept : stmt_(other.stmt_) { other.stmt_ = nullptr; }
+    StatementRef& operator=(StatementRef&&) = delete;
+    Statement* operator->() const { return stmt_; }
+    Statement& operator*() const { return *stmt_; }
+    Statement* get() const { return stmt_; }
+    explicit operator bool() const { return stmt_ != nullptr; }
+    bool operator==(std::nullptr_t) const { return stmt_ == nullptr; }
+
+  private:
+    Statement* stmt_;
 };
 
 struct SqliteCloser {
@@ -52,8 +72,9 @@ class PhoneDb {
   public:
     explicit PhoneDb(sqlite3* db) : db_(db) {}
     sqlite3* handle() const { return db_.get(); }
-    // The statement for sql, prepared on first use and reset; null when sql does not compile.
-    Statement* Prepare(const char* sql);
+    // The statement for sql, prepared on first use and reset; empty when sql does not compile.
+    // Statements are keyed by the address of sql, so pass literals or long-lived strings.
+    StatementRef Prepare(const char* sql);
     // Runs statements without results; false on the first failure.
     bool Exec(const char* sql);
     // The phone's own identity, part of every entry identifier it hands out.

@@ -24,7 +24,7 @@ bool Fail(std::string& error, std::string text) {
 }
 
 bool WriteSim(PhoneDb& db, const SimSetup& sim) {
-    Statement* put = db.Prepare(
+    auto put = db.Prepare(
         "INSERT OR REPLACE INTO sim(id, slots, name_max, number_max) VALUES (1, ?, ?, ?)");
     if (put == nullptr) return false;
     put->Bind(1, std::int64_t{sim.slots})
@@ -79,7 +79,7 @@ bool CreatePhoneFile(const std::string& path, const SimSetup& sim, bool demo, bo
 bool AddSimEntry(PhoneDb& db, int slot, std::u16string_view name, std::u16string_view number,
                  std::string& error) {
     Transaction tx(db);
-    Statement* sim = db.Prepare("SELECT slots, name_max, number_max FROM sim WHERE id = 1");
+    auto sim = db.Prepare("SELECT slots, name_max, number_max FROM sim WHERE id = 1");
     if (!tx.ok() || sim == nullptr || !sim->Step()) return Fail(error, "the phone has no SIM");
     std::int64_t slots = sim->Int(0);
     // The card refuses what it cannot hold, here as through the SIM manager.
@@ -90,7 +90,7 @@ bool AddSimEntry(PhoneDb& db, int slot, std::u16string_view name, std::u16string
         return Fail(error, "the number is longer than the SIM's " + std::to_string(sim->Int(2)) +
                                " characters");
     if (slot == 0) {
-        Statement* used = db.Prepare("SELECT slot FROM sim_entries ORDER BY slot");
+        auto used = db.Prepare("SELECT slot FROM sim_entries ORDER BY slot");
         if (used == nullptr) return Fail(error, "cannot read the SIM");
         std::int64_t next = 1;
         while (used->Step() && used->Int(0) == next)
@@ -101,7 +101,7 @@ bool AddSimEntry(PhoneDb& db, int slot, std::u16string_view name, std::u16string
     if (slot < 1 || slot > slots)
         return Fail(error, "slot " + std::to_string(slot) + " is not between 1 and " +
                                std::to_string(slots));
-    Statement* put = db.Prepare("INSERT INTO sim_entries(slot, name, number) VALUES (?, ?, ?)");
+    auto put = db.Prepare("INSERT INTO sim_entries(slot, name, number) VALUES (?, ?, ?)");
     if (put == nullptr) return Fail(error, "cannot write the SIM");
     put->Bind(1, std::int64_t{slot}).Bind(2, name).Bind(3, number);
     put->Step();
@@ -118,7 +118,7 @@ bool AddContact(PhoneDb& db, const ContactFields& fields, std::string& error) {
         }
         return "INSERT INTO contacts(" + columns + ") VALUES (" + marks + ")";
     }();
-    Statement* insert = db.Prepare(sql.c_str());
+    auto insert = db.Prepare(sql.c_str());
     if (insert == nullptr) return Fail(error, "cannot write the contacts");
     for (std::size_t i = 0; i < kContactFieldCount; ++i) {
         int column = static_cast<int>(i) + 1;

@@ -12,7 +12,7 @@ std::optional<std::u16string> NormalizeRegistryPath(std::u16string_view path) {
 }
 
 std::optional<std::int64_t> FindRegistryKey(PhoneDb& db, std::u16string_view normalizedPath) {
-    Statement* find = db.Prepare("SELECT id FROM registry_keys WHERE path = ?");
+    auto find = db.Prepare("SELECT id FROM registry_keys WHERE path = ?");
     if (find == nullptr) return std::nullopt;
     find->Bind(1, normalizedPath);
     if (!find->Step()) return std::nullopt;
@@ -29,7 +29,7 @@ std::optional<std::int64_t> CreateRegistryKey(PhoneDb& db, std::u16string_view n
         std::u16string_view level = normalizedPath.substr(0, end);
         id = FindRegistryKey(db, level);
         if (id) continue;
-        Statement* insert = db.Prepare("INSERT INTO registry_keys(path) VALUES (?)");
+        auto insert = db.Prepare("INSERT INTO registry_keys(path) VALUES (?)");
         if (insert == nullptr) return std::nullopt;
         insert->Bind(1, level);
         insert->Step();
@@ -42,8 +42,7 @@ std::optional<std::int64_t> CreateRegistryKey(PhoneDb& db, std::u16string_view n
 
 std::optional<RegistryValue> GetRegistryValue(PhoneDb& db, std::int64_t keyId,
                                               std::u16string_view name) {
-    Statement* get =
-        db.Prepare("SELECT type, data FROM registry_values WHERE key_id = ? AND name = ?");
+    auto get = db.Prepare("SELECT type, data FROM registry_values WHERE key_id = ? AND name = ?");
     if (get == nullptr) return std::nullopt;
     get->Bind(1, keyId).Bind(2, name);
     if (!get->Step()) return std::nullopt;
@@ -53,7 +52,7 @@ std::optional<RegistryValue> GetRegistryValue(PhoneDb& db, std::int64_t keyId,
 bool PutRegistryValue(PhoneDb& db, std::int64_t keyId, std::u16string_view name,
                       const RegistryValue& value) {
     // An update keeps the value's place in the creation order.
-    Statement* put = db.Prepare(
+    auto put = db.Prepare(
         "INSERT INTO registry_values(key_id, name, type, data) VALUES (?, ?, ?, ?) "
         "ON CONFLICT(key_id, name) DO UPDATE SET type = excluded.type, data = excluded.data");
     if (put == nullptr) return false;
@@ -63,7 +62,7 @@ bool PutRegistryValue(PhoneDb& db, std::int64_t keyId, std::u16string_view name,
 }
 
 bool DeleteRegistryValue(PhoneDb& db, std::int64_t keyId, std::u16string_view name, bool& deleted) {
-    Statement* del = db.Prepare("DELETE FROM registry_values WHERE key_id = ? AND name = ?");
+    auto del = db.Prepare("DELETE FROM registry_values WHERE key_id = ? AND name = ?");
     if (del == nullptr) return false;
     del->Bind(1, keyId).Bind(2, name);
     del->Step();
@@ -73,11 +72,10 @@ bool DeleteRegistryValue(PhoneDb& db, std::int64_t keyId, std::u16string_view na
 
 bool DeleteRegistryKeyTree(PhoneDb& db, std::u16string_view normalizedPath) {
     std::u16string below = std::u16string(normalizedPath) + u"\\%";
-    Statement* values = db.Prepare(
+    auto values = db.Prepare(
         "DELETE FROM registry_values WHERE key_id IN "
         "(SELECT id FROM registry_keys WHERE path = ?1 OR path LIKE ?2 ESCAPE '^')");
-    Statement* keys =
-        db.Prepare("DELETE FROM registry_keys WHERE path = ?1 OR path LIKE ?2 ESCAPE '^'");
+    auto keys = db.Prepare("DELETE FROM registry_keys WHERE path = ?1 OR path LIKE ?2 ESCAPE '^'");
     if (values == nullptr || keys == nullptr) return false;
     // LIKE's own wildcards in a key name are taken literally.
     std::u16string pattern;
@@ -95,7 +93,7 @@ bool DeleteRegistryKeyTree(PhoneDb& db, std::u16string_view normalizedPath) {
 
 std::vector<RegistryEntry> ListRegistry(PhoneDb& db) {
     std::vector<RegistryEntry> entries;
-    Statement* list = db.Prepare(
+    auto list = db.Prepare(
         "SELECT k.path, v.name, v.type, v.data FROM registry_values v "
         "JOIN registry_keys k ON k.id = v.key_id ORDER BY k.id, v.id");
     if (list == nullptr) return entries;

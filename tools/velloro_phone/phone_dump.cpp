@@ -20,13 +20,13 @@ std::string Utf8(std::u16string_view text) {
 
 Json DumpSim(PhoneDb& db) {
     Json sim = Json::object();
-    Statement* info = db.Prepare("SELECT slots, name_max, number_max FROM sim WHERE id = 1");
+    auto info = db.Prepare("SELECT slots, name_max, number_max FROM sim WHERE id = 1");
     if (info == nullptr || !info->Step()) return sim;
     sim["slots"] = info->Int(0);
     sim["nameMax"] = info->Int(1);
     sim["numberMax"] = info->Int(2);
     Json entries = Json::array();
-    Statement* list = db.Prepare("SELECT slot, name, number FROM sim_entries ORDER BY slot");
+    auto list = db.Prepare("SELECT slot, name, number FROM sim_entries ORDER BY slot");
     while (list != nullptr && list->Step()) {
         Json entry = {{"slot", list->Int(0)}};
         if (!list->Text16(1).empty()) entry["name"] = Utf8(list->Text16(1));
@@ -43,7 +43,7 @@ Json DumpContacts(PhoneDb& db) {
         columns += (columns.empty() ? "" : ", ") + Utf8(p.property);
     std::string sql = "SELECT " + columns + " FROM contacts ORDER BY id";
     Json contacts = Json::array();
-    Statement* list = db.Prepare(sql.c_str());
+    auto list = db.Prepare(sql.c_str());
     while (list != nullptr && list->Step()) {
         Json contact = Json::object();
         for (std::size_t i = 0; i < kContactFieldCount; ++i) {
