@@ -1,0 +1,185 @@
+// The emulated phone at sizes a heavy user reaches: reading every property of 100,000 messages,
+// saving 20,000 contacts one Save at a time, creating 5,000 messages with their properties.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform/contact_database.h"
+#include "platform/message_store.h"
+#include "platform/phone/phone_db.h"
+#include "platform/phone/phone_editor.h"
+#include "platform/phone/phone_location.h"
+
+namespace {
+
+std::string BenchPhonePath(const char* name) {
+    return (std::filesystem::temp_directory_path() /
+            (std::string("velloro-bench-") + name + "-" + std::to_string(getpid()) + ".db"))
+        .string();
+}
+
+void RemovePhone(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(path + suffix);
+}
+
+std::string MakePhone(const char* name) {
+    std::string path = BenchPhonePath(name);
+    RemovePhone(path);
+    std::string error;
+    if (!CreatePhoneFile(path, SimSetup{}, false, false, error)) return {};
+    auto db = OpenPhoneDb(path, error);
+    if (!db || !SmsTopFolder(*db, error)) return {};
+    SetPhonePath(path);
+    return path;
+}
+
+const SPropTagArray kMessageTags = {PR_SUBJECT_W,
+                                    PR_BODY_W,
+                                    PR_SENDER_EMAIL_ADDRESS_W,
+                                    PR_SENDER_NAME_W,
+                                    PR_MESSAGE_DELIVERY_TIME,
+                                    PR_LAST_MODIFICATION_TIME,
+                                    PR_MESSAGE_SIZE,
+                                    PR_MESSAGE_FLAGS};
+
+void BM_ReadEveryPropertyOf100kMessages(benchmark::State& state) {
+    std::string path = MakePhone("read");
+    {
+        std::string error;
+        auto db = OpenPhoneDb(path, error);
+        Transaction tx(*db);
+        auto top = SmsTopFolder(*db, error);
+        auto inbox = AddFolderPath(*db, *top, {u"Inbox"}, error);
+        for (int i = 0; i < 100000; ++i) {
+            MessageSpec m;
+            m.subject = u"Message number " + std::u16string(static_cast<std::size_t>(i % 40), u'x');
+            m.senderAddress = u"+4670123";
+            m.senderName = u"Anna";
+            m.delivered = FileTimeFromUint64(134000000000000000ull + static_cast<std::uint64_t>(i));
+            m.size = 40;
+            m.flags = 1;
+            AddMessage(*db, *inbox, m, error);
+        }
+        tx.Commit();
+    }
+    for (auto _ : state) {
+        MapiPtr<IMAPISession> session;
+        MAPILogonEx(0, nullptr, nullptr, 0, session);
+        MapiPtr<IMAPITable> stores;
+        session->GetMsgStoresTable(0, stores);
+        SRowSet rows;
+        stores->QueryRows(1, 0, rows);
+        MapiPtr<IMsgStore> store;
+        session->OpenMsgStore(0, rows[0].lpProps[1].bin, nullptr, 0, store);
+        std::vector<SPropValue> values;
+        store->GetProps({PR_IPM_SUBTREE_ENTRYID}, 0, values);
+        MapiEntry top, inbox;
+        store->OpenEntry(values[0].bin, nullptr, 0, top);
+        MapiPtr<IMAPITable> hierarchy;
+        top.folder->GetHierarchyTable(0, hierarchy);
+        hierarchy->QueryRows(10, 0, rows);
+        store->OpenEntry(rows[0].lpProps[0].bin, nullptr, 0, inbox);
+        MapiPtr<IMAPITable> contents;
+        inbox.folder->GetContentsTable(0, contents);
+        std::size_t read = 0;
+        while (contents->QueryRows(10, 0, rows) == S_OK && !rows.empty()) {
+            for (const SRow& row : rows) {
+                MapiEntry message;
+                store->OpenEntry(row.lpProps[0].bin, nullptr, 0, message);
+                for (ULONG tag : kMessageTags)
+                    message.message->GetProps({tag}, 0, values);
+                MapiPtr<IMAPITable> recipients;
+                message.message->GetRecipientTable(0, recipients);
+                ++read;
+            }
+        }
+        benchmark::DoNotOptimize(read);
+        state.counters["messages"] = static_cast<double>(read);
+    }
+    RemovePhone(path);
+}
+BENCHMARK(BM_ReadEveryPropertyOf100kMessages)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Save20kContactsOneAtATime(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string path = MakePhone("contacts");
+        state.ResumeTiming();
+        CoInitializeEx(nullptr, 0);
+        {
+            ComPtr<IPOutlookApp> app;
+            CoCreateInstance(CLSID_Application, nullptr, 1, IID_IPOutlookApp, app);
+            app->Logon(nullptr);
+            ComPtr<IFolder> folder;
+            app->GetDefaultFolder(olFolderContacts, folder);
+            ComPtr<IPOutlookItemCollection> items;
+            folder->get_Items(items);
+            for (int i = 0; i < 20000; ++i) {
+                ComPtr<IContact> contact;
+                items->Add(contact);
+                contact->SetProperty(82, u"First");
+                contact->SetProperty(
+                    84, u"Last " + std::u16string(static_cast<std::size_t>(i % 20), u'n'));
+                contact->SetProperty(63, u"+46701234567");
+                contact->SetProperty(62, u"someone@example.com");
+                contact->Save();
+            }
+            app->Logoff();
+        }
+        CoUninitialize();
+        state.PauseTiming();
+        RemovePhone(path);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Save20kContactsOneAtATime)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+void BM_Create5kMessagesWithProperties(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::string path = MakePhone("messages");
+        state.ResumeTiming();
+        MapiPtr<IMAPISession> session;
+        MAPILogonEx(0, nullptr, nullptr, 0, session);
+        MapiPtr<IMAPITable> stores;
+        session->GetMsgStoresTable(0, stores);
+        SRowSet rows;
+        stores->QueryRows(1, 0, rows);
+        MapiPtr<IMsgStore> store;
+        session->OpenMsgStore(0, rows[0].lpProps[1].bin, nullptr, 0, store);
+        std::vector<SPropValue> values;
+        store->GetProps({PR_IPM_SUBTREE_ENTRYID}, 0, values);
+        MapiEntry top;
+        store->OpenEntry(values[0].bin, nullptr, 0, top);
+        MapiPtr<IMAPIFolder> inbox;
+        top.folder->CreateFolder(FOLDER_GENERIC, u"Inbox", nullptr, nullptr,
+                                 MAPI_UNICODE | OPEN_IF_EXISTS, inbox);
+        for (int i = 0; i < 5000; ++i) {
+            MapiPtr<IMessage> message;
+            inbox->CreateMessage(nullptr, 0, message);
+            message->SetProps(
+                {TextProp(PR_SUBJECT_W, u"Restored text"),
+                 LongProp(PR_MESSAGE_STATUS, MSGSTATUS_RECTYPE_SMS), LongProp(PR_MESSAGE_FLAGS, 0),
+                 TextProp(PR_MESSAGE_CLASS_W, u"IPM.SMStext"), LongProp(PR_MESSAGE_SIZE, 26)});
+            message->SetProps(
+                {TimeProp(PR_MESSAGE_DELIVERY_TIME, FileTimeFromUint64(134000000000000000ull))});
+            message->ModifyRecipients(
+                MODRECIP_ADD,
+                {{{LongProp(PR_RECIPIENT_TYPE, MAPI_TO), TextProp(PR_ADDRTYPE_W, u"SMS"),
+                   TextProp(PR_EMAIL_ADDRESS_W, u"+111"), TextProp(PR_DISPLAY_NAME_W, u"Anna")}}});
+        }
+        state.PauseTiming();
+        inbox.reset();
+        top = MapiEntry{};
+        store.reset();
+        session.reset();
+        RemovePhone(path);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Create5kMessagesWithProperties)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

@@ -1,0 +1,114 @@
+#pragma once
+// One phone is one SQLite file. A PhoneDb is one connection to it, opened for one operation and
+// closed after it; statements are prepared once per connection and reused.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+constexpr int kPhoneSchemaVersion = 1;
+constexpr std::string_view kPhoneFormatName = "velloro-phone";
+
+// A prepared statement; Reset() readies it for the next use with fresh bindings.
+class Statement {
+  public:
+    explicit Statement(sqlite3_stmt* stmt) : stmt_(stmt) {}
+    ~Statement() { sqlite3_finalize(stmt_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& Reset();
+    Statement& Bind(int index, std::int64_t value);
+    Statement& Bind(int index, std::u16string_view text);
+    Statement& Bind(int index, std::string_view utf8);
+    Statement& BindBlob(int index, const std::vector<std::uint8_t>& bytes);
+    Statement& BindNull(int index);
+    // True while a row is there; false at the end or on an error (see ok()).
+    bool Step();
+    bool ok() const { return ok_; }
+    bool IsNull(int column) const { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+    std::int64_t Int(int column) const { return sqlite3_column_int64(stmt_, column); }
+    std::u16string Text16(int column) const;
+    std::string Text(int column) const;
+    std::vector<std::uint8_t> Blob(int column) const;
+    int Type(int column) const { return sqlite3_column_type(stmt_, column); }
+
+  private:
+    friend class StatementRef;
+    sqlite3_stmt* stmt_;
+    bool ok_ = true;
+};
+
+// A statement borrowed from its connection. Letting go resets it, so no finished or abandoned
+// read keeps an old snapshot open: a connection holding one could no longer write once another
+// process has committed.
+class StatementRef {
+  public:
+    explicit StatementRef(Statement* stmt = nullptr) : stmt_(stmt) {}
+    ~StatementRef();
+    StatementRef(StatementRef&& other) noexcept : stmt_(other.stmt_) { other.stmt_ = nullptr; }
+    StatementRef& operator=(StatementRef&&) = delete;
+    Statement* operator->() const { return stmt_; }
+    Statement& operator*() const { return *stmt_; }
+    Statement* get() const { return stmt_; }
+    explicit operator bool() const { return stmt_ != nullptr; }
+    bool operator==(std::nullptr_t) const { return stmt_ == nullptr; }
+
+  private:
+    Statement* stmt_;
+};
+
+struct SqliteCloser {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+
+class PhoneDb {
+  public:
+    explicit PhoneDb(sqlite3* db) : db_(db) {}
+    sqlite3* handle() const { return db_.get(); }
+    // The statement for sql, prepared on first use and reset; empty when sql does not compile.
+    // Statements are keyed by the address of sql, so pass literals or long-lived strings.
+    StatementRef Prepare(const char* sql);
+    // Runs statements without results; false on the first failure.
+    bool Exec(const char* sql);
+    // The phone's own identity, part of every entry identifier it hands out.
+    const std::vector<std::uint8_t>& uid() const { return uid_; }
+    void set_uid(std::vector<std::uint8_t> uid) { uid_ = std::move(uid); }
+
+  private:
+    std::unique_ptr<sqlite3, SqliteCloser> db_;
+    std::unordered_map<const char*, std::unique_ptr<Statement>> statements_;
+    std::vector<std::uint8_t> uid_;
+};
+
+// Every write is one of these: IMMEDIATE takes the write lock at once, so two processes never
+// deadlock upgrading a read lock. Rolled back unless committed. Inside another transaction it is
+// a savepoint, so edits compose.
+class Transaction {
+  public:
+    explicit Transaction(PhoneDb& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+    bool ok() const { return begun_; }
+    bool Commit();
+
+  private:
+    PhoneDb& db_;
+    bool begun_ = false;
+    bool done_ = false;
+    bool nested_ = false;
+};
+
+// Opens an existing phone. A missing file, a file that is not a phone or one from a newer
+// schema is refused with a one-line reason; nothing in the file is changed then.
+std::unique_ptr<PhoneDb> OpenPhoneDb(const std::string& path, std::string& error);
+
+// Creates an empty phone (schema, no content) at path, which must not exist yet.
+std::unique_ptr<PhoneDb> CreatePhoneDb(const std::string& path, std::string& error);

@@ -1,0 +1,65 @@
+#include "platform/phone/phone_location.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/phone/phone_db.h"
+#include "platform/phone/phone_editor.h"
+
+namespace {
+std::string gChosenPath;
+}  // namespace
+
+void SetPhonePath(std::string path) {
+    gChosenPath = std::move(path);
+}
+
+std::string DefaultPhonePath() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    std::filesystem::path base;
+    if (dataHome != nullptr && *dataHome == '/') {
+        base = dataHome;
+    } else {
+        const char* home = std::getenv("HOME");
+        base = std::filesystem::path(home != nullptr ? home : ".") / ".local" / "share";
+    }
+    return (base / "velloro" / "phone.db").string();
+}
+
+bool UsingDefaultPhone() {
+    const char* env = std::getenv("VELLORO_PHONE");
+    return gChosenPath.empty() && (env == nullptr || *env == '\0');
+}
+
+std::string CurrentPhonePath() {
+    if (!gChosenPath.empty()) return gChosenPath;
+    const char* env = std::getenv("VELLORO_PHONE");
+    if (env != nullptr && *env != '\0') return env;
+    return DefaultPhonePath();
+}
+
+std::unique_ptr<PhoneDb> OpenCurrentPhone(std::string& error) {
+    std::string path = CurrentPhonePath();
+    struct stat info {};
+    if (UsingDefaultPhone() && stat(path.c_str(), &info) != 0) {
+        std::error_code ec;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+        // Another process may have made it meanwhile; then its phone is opened below.
+        if (!CreatePhoneFile(path, SimSetup{}, true, false, error) &&
+            stat(path.c_str(), &info) != 0)
+            return nullptr;
+    }
+    return OpenPhoneDb(path, error);
+}
+
+std::shared_ptr<PhoneConnection> ConnectPhone() {
+    std::string error;
+    auto db = OpenCurrentPhone(error);
+    if (!db) return nullptr;
+    auto connection = std::make_shared<PhoneConnection>();
+    connection->faults = FaultSet::Load(*db);
+    connection->db = std::move(db);
+    return connection;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Which file is the phone: the path a front end was given (--phone), else VELLORO_PHONE, else
+// $XDG_DATA_HOME/velloro/phone.db (~/.local/share/velloro/phone.db).
+
+#include <memory>
+#include <string>
+
+#include "platform/phone/fault_switches.h"
+
+class PhoneDb;
+
+// An empty path drops the choice again.
+void SetPhonePath(std::string path);
+std::string DefaultPhonePath();
+std::string CurrentPhonePath();
+// True when neither --phone nor VELLORO_PHONE chose the file.
+bool UsingDefaultPhone();
+
+// Opens the current phone. The default phone is created with demo content on first use; a
+// chosen file that does not exist is an error, never created behind the user's back.
+std::unique_ptr<PhoneDb> OpenCurrentPhone(std::string& error);
+
+// What every platform service holds for one operation: its connection and the fault switches
+// read when it was opened.
+struct PhoneConnection {
+    std::unique_ptr<PhoneDb> db;
+    FaultSet faults;
+};
+std::shared_ptr<PhoneConnection> ConnectPhone();

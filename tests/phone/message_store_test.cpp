@@ -1,0 +1,263 @@
+#include "platform/message_store.h"
+
+#include "phone_fixture.h"
+#include "platform/phone/message_rows.h"
+
+namespace {
+
+class MessageStoreTest : public PhoneTest {
+  protected:
+    void SetUp() override {
+        PhoneTest::SetUp();
+        std::string error;
+        auto db = Db();
+        ASSERT_TRUE(AddStore(*db, u"ActiveSync", error));
+        auto top = SmsTopFolder(*db, error);
+        ASSERT_TRUE(top) << error;
+        top_ = *top;
+    }
+
+    void Logon() {
+        ASSERT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, session_), S_OK);
+        MapiPtr<IMAPITable> stores;
+        ASSERT_EQ(session_->GetMsgStoresTable(MAPI_UNICODE, stores), S_OK);
+        ASSERT_EQ(stores->SetColumns({PR_DISPLAY_NAME_W, PR_ENTRYID}, 0), S_OK);
+        SRowSet rows;
+        std::vector<std::u16string> names;
+        EntryId sms;
+        while (stores->QueryRows(1, 0, rows) == S_OK && rows.size() == 1) {
+            names.push_back(rows[0].lpProps[0].lpszW);
+            if (names.back() == u"SMS") sms = rows[0].lpProps[1].bin;
+        }
+        EXPECT_EQ(names, (std::vector<std::u16string>{u"ActiveSync", u"SMS"}));
+        ASSERT_EQ(sms.size(), kEntryIdSize);
+        ASSERT_EQ(session_->OpenMsgStore(0, sms, nullptr, 0, store_), S_OK);
+        std::vector<SPropValue> values;
+        ASSERT_EQ(store_->GetProps({PR_IPM_SUBTREE_ENTRYID}, 0, values), S_OK);
+        ASSERT_EQ(values[0].ulPropTag, PR_IPM_SUBTREE_ENTRYID);
+        EXPECT_GT(values[0].bin.size(), 20u);
+        top_ = 0;
+        MapiEntry entry;
+        ASSERT_EQ(store_->OpenEntry(values[0].bin, nullptr, 0, entry), S_OK);
+        ASSERT_EQ(entry.objType, MAPI_FOLDER);
+        topFolder_ = entry.folder;
+    }
+
+    // Every PR_ENTRYID of a table, read in batches of 10, and the batch sizes.
+    std::vector<EntryId> ListTable(IMAPITable& table, std::vector<std::size_t>& batches) {
+        std::vector<EntryId> ids;
+        EXPECT_EQ(table.SetColumns({PR_ENTRYID}, 0), S_OK);
+        SRowSet rows;
+        do {
+            EXPECT_EQ(table.QueryRows(10, 0, rows), S_OK);
+            batches.push_back(rows.size());
+            for (const SRow& row : rows)
+                ids.push_back(row.lpProps.at(0).bin);
+        } while (!rows.empty());
+        return ids;
+    }
+
+    MapiPtr<IMessage> OpenMessage(const EntryId& id) {
+        MapiEntry entry;
+        EXPECT_EQ(store_->OpenEntry(id, nullptr, 0, entry), S_OK);
+        EXPECT_EQ(entry.objType, MAPI_MESSAGE);
+        return entry.message;
+    }
+
+    std::int64_t top_ = 0;
+    MapiPtr<IMAPISession> session_;
+    MapiPtr<IMsgStore> store_;
+    MapiPtr<IMAPIFolder> topFolder_;
+};
+
+TEST_F(MessageStoreTest, TablesListFoldersAndMessagesInCreationOrderInBatches) {
+    std::string error;
+    {
+        auto db = Db();
+        for (int i = 0; i < 3; ++i)
+            ASSERT_TRUE(
+                AddFolderPath(*db, top_, {u"F" + std::u16string(1, char16_t(u'a' + i))}, error));
+        for (int i = 0; i < 25; ++i) {
+            MessageSpec m;
+            m.subject = u"m" + std::u16string(1, char16_t(u'A' + i));
+            ASSERT_TRUE(AddMessage(*db, top_, m, error)) << error;
+        }
+    }
+    Logon();
+    MapiPtr<IMAPITable> hierarchy, contents;
+    ASSERT_EQ(topFolder_->GetHierarchyTable(0, hierarchy), S_OK);
+    ASSERT_EQ(topFolder_->GetContentsTable(0, contents), S_OK);
+    std::vector<std::size_t> folderBatches, messageBatches;
+    auto folders = ListTable(*hierarchy, folderBatches);
+    auto messages = ListTable(*contents, messageBatches);
+    EXPECT_EQ(folderBatches, (std::vector<std::size_t>{3, 0}));
+    EXPECT_EQ(messageBatches, (std::vector<std::size_t>{10, 10, 5, 0}));
+
+    std::vector<SPropValue> values;
+    MapiEntry entry;
+    ASSERT_EQ(store_->OpenEntry(folders[2], nullptr, 0, entry), S_OK);
+    ASSERT_EQ(entry.folder->GetProps({PR_DISPLAY_NAME_W}, 0, values), S_OK);
+    EXPECT_EQ(values[0].lpszW, u"Fc");
+    ASSERT_EQ(OpenMessage(messages[24])->GetProps({PR_SUBJECT_W}, 0, values), S_OK);
+    EXPECT_EQ(values[0].lpszW, u"mY");
+}
+
+TEST_F(MessageStoreTest, AbsentPropertiesComeBackAsErrorValues) {
+    std::string error;
+    MessageSpec m;
+    m.subject = u"hi";
+    m.flags = 1;
+    ASSERT_TRUE(AddMessage(*Db(), top_, m, error));
+    Logon();
+    MapiPtr<IMAPITable> contents;
+    ASSERT_EQ(topFolder_->GetContentsTable(0, contents), S_OK);
+    std::vector<std::size_t> batches;
+    auto message = OpenMessage(ListTable(*contents, batches).at(0));
+    std::vector<SPropValue> values;
+    EXPECT_EQ(message->GetProps({PR_SUBJECT_W, PR_SENDER_EMAIL_ADDRESS_W, PR_MESSAGE_FLAGS,
+                                 PR_MESSAGE_DELIVERY_TIME},
+                                0, values),
+              MAPI_W_ERRORS_RETURNED);
+    ASSERT_EQ(values.size(), 4u);
+    EXPECT_EQ(values[0].ulPropTag, PR_SUBJECT_W);
+    EXPECT_EQ(values[1].ulPropTag, CHANGE_PROP_TYPE(PR_SENDER_EMAIL_ADDRESS_W, PT_ERROR));
+    EXPECT_EQ(values[1].l, MAPI_E_NOT_FOUND);
+    EXPECT_EQ(values[2].l, 1);
+    EXPECT_EQ(values[3].ulPropTag, CHANGE_PROP_TYPE(PR_MESSAGE_DELIVERY_TIME, PT_ERROR));
+    MapiPtr<IStream> body;
+    EXPECT_EQ(message->OpenProperty(PR_BODY_W, IID_IStream, 0, MAPI_MODIFY, body),
+              MAPI_E_NOT_FOUND);
+    // A sent message without recipients has an empty recipient table, not a failing one.
+    MapiPtr<IMAPITable> recipients;
+    ASSERT_EQ(message->GetRecipientTable(0, recipients), S_OK);
+    SRowSet rows;
+    ASSERT_EQ(recipients->QueryRows(1, 0, rows), S_OK);
+    EXPECT_TRUE(rows.empty());
+}
+
+TEST_F(MessageStoreTest, AStreamOnlyBodyIsReadOnlyThroughTheStream) {
+    std::string error;
+    MessageSpec m;
+    m.subject = u"";
+    m.body = std::u16string(600, u'ж');
+    m.bodyStreamOnly = true;
+    ASSERT_TRUE(AddMessage(*Db(), top_, m, error));
+    Logon();
+    MapiPtr<IMAPITable> contents;
+    ASSERT_EQ(topFolder_->GetContentsTable(0, contents), S_OK);
+    std::vector<std::size_t> batches;
+    auto message = OpenMessage(ListTable(*contents, batches).at(0));
+    std::vector<SPropValue> values;
+    EXPECT_EQ(message->GetProps({PR_BODY_W}, 0, values), MAPI_W_ERRORS_RETURNED);
+    EXPECT_EQ(PROP_TYPE(values[0].ulPropTag), PT_ERROR);
+
+    MapiPtr<IStream> stream;
+    ASSERT_EQ(message->OpenProperty(PR_BODY_W, IID_IStream, 0, MAPI_MODIFY, stream), S_OK);
+    std::vector<std::uint8_t> buffer(1000);
+    ULONG read = 0;
+    ASSERT_EQ(stream->Read(buffer.data(), 1000, &read), S_OK);
+    EXPECT_EQ(read, 1000u);
+    EXPECT_EQ(buffer[0], 0x36);  // U+0436 little-endian
+    EXPECT_EQ(buffer[1], 0x04);
+    ASSERT_EQ(stream->Read(buffer.data(), 1000, &read), S_OK);
+    EXPECT_EQ(read, 200u);
+}
+
+TEST_F(MessageStoreTest, CreatedFoldersMessagesAndRecipientsPersist) {
+    Logon();
+    MapiPtr<IMAPIFolder> inbox, again, sameName;
+    ASSERT_EQ(topFolder_->CreateFolder(FOLDER_GENERIC, u"Inbox", nullptr, nullptr,
+                                       MAPI_UNICODE | OPEN_IF_EXISTS, inbox),
+              S_OK);
+    ASSERT_EQ(topFolder_->CreateFolder(FOLDER_GENERIC, u"INBOX", nullptr, nullptr,
+                                       MAPI_UNICODE | OPEN_IF_EXISTS, again),
+              S_OK);
+    EXPECT_EQ(topFolder_->CreateFolder(FOLDER_GENERIC, u"Inbox", nullptr, nullptr, MAPI_UNICODE,
+                                       sameName),
+              MAPI_E_COLLISION);
+    EXPECT_EQ(
+        topFolder_->CreateFolder(FOLDER_GENERIC, u"", nullptr, nullptr, OPEN_IF_EXISTS, sameName),
+        MAPI_E_INVALID_PARAMETER);
+    std::vector<SPropValue> a, b;
+    inbox->GetProps({PR_ENTRYID}, 0, a);
+    again->GetProps({PR_ENTRYID}, 0, b);
+    EXPECT_EQ(a[0].bin, b[0].bin);
+
+    MapiPtr<IMessage> message;
+    ASSERT_EQ(inbox->CreateMessage(nullptr, 0, message), S_OK);
+    ASSERT_EQ(message->SetProps(
+                  {TextProp(PR_SUBJECT_W, u"Hej \"du\",\nrad 2 🎉"),
+                   LongProp(PR_MESSAGE_STATUS, MSGSTATUS_RECTYPE_SMS),
+                   TimeProp(PR_LAST_MODIFICATION_TIME, FileTimeFromUint64(134000000000000000ull))}),
+              S_OK);
+    SPropValue unsupported;
+    unsupported.ulPropTag = 0x12340005;  // PT_DOUBLE: not kept, and nothing of the call stays
+    EXPECT_EQ(message->SetProps({TextProp(PR_SENDER_NAME_W, u"x"), unsupported}), MAPI_E_BAD_VALUE);
+    ADRLIST list = {
+        {{LongProp(PR_RECIPIENT_TYPE, MAPI_TO), TextProp(PR_ADDRTYPE_W, u"SMS"),
+          TextProp(PR_EMAIL_ADDRESS_W, u"+111"), TextProp(PR_DISPLAY_NAME_W, u"Anna")}}};
+    ASSERT_EQ(message->ModifyRecipients(MODRECIP_ADD, list), S_OK);
+    EXPECT_EQ(message->ModifyRecipients(4, list), MAPI_E_NO_SUPPORT);
+    message.reset();
+    inbox.reset();
+    again.reset();
+
+    // A new session sees exactly what was written.
+    topFolder_.reset();
+    store_.reset();
+    session_.reset();
+    Logon();
+    MapiPtr<IMAPITable> hierarchy;
+    ASSERT_EQ(topFolder_->GetHierarchyTable(0, hierarchy), S_OK);
+    std::vector<std::size_t> batches;
+    auto folders = ListTable(*hierarchy, batches);
+    ASSERT_EQ(folders.size(), 1u);
+    MapiEntry entry;
+    ASSERT_EQ(store_->OpenEntry(folders[0], nullptr, 0, entry), S_OK);
+    MapiPtr<IMAPITable> contents;
+    ASSERT_EQ(entry.folder->GetContentsTable(0, contents), S_OK);
+    auto stored = OpenMessage(ListTable(*contents, batches).at(0));
+    std::vector<SPropValue> values;
+    EXPECT_EQ(
+        stored->GetProps({PR_SUBJECT_W, PR_LAST_MODIFICATION_TIME, PR_SENDER_NAME_W}, 0, values),
+        MAPI_W_ERRORS_RETURNED);
+    EXPECT_EQ(values[0].lpszW, u"Hej \"du\",\nrad 2 🎉");
+    EXPECT_EQ(FileTimeToUint64(values[1].ft), 134000000000000000ull);
+    EXPECT_EQ(PROP_TYPE(values[2].ulPropTag), PT_ERROR);
+    MapiPtr<IMAPITable> recipients;
+    ASSERT_EQ(stored->GetRecipientTable(0, recipients), S_OK);
+    SRowSet rows;
+    ASSERT_EQ(recipients->QueryRows(1, 0, rows), S_OK);
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows[0].lpProps.size(), 4u);
+    EXPECT_EQ(rows[0].lpProps[0].l, static_cast<LONG>(MAPI_TO));
+    EXPECT_EQ(rows[0].lpProps[2].lpszW, u"+111");
+    EXPECT_EQ(rows[0].lpProps[3].lpszW, u"Anna");
+}
+
+TEST_F(MessageStoreTest, IdentifiersAreCheckedWholeAndNeverCut) {
+    Logon();
+    std::vector<SPropValue> values;
+    ASSERT_EQ(topFolder_->GetProps({PR_ENTRYID}, 0, values), S_OK);
+    EntryId id = values[0].bin;
+    ASSERT_EQ(id.size(), kEntryIdSize);
+    MapiEntry entry;
+    EntryId cut(id.begin(), id.begin() + 20);
+    EXPECT_EQ(store_->OpenEntry(cut, nullptr, 0, entry), MAPI_E_INVALID_ENTRYID);
+
+    // The same identifier from another phone names nothing here.
+    MakePhone(SimSetup{});
+    std::string error;
+    ASSERT_TRUE(SmsTopFolder(*Db(), error));
+    MapiPtr<IMAPISession> other;
+    ASSERT_EQ(MAPILogonEx(0, nullptr, nullptr, 0, other), S_OK);
+    MapiPtr<IMAPITable> stores;
+    ASSERT_EQ(other->GetMsgStoresTable(0, stores), S_OK);
+    SRowSet rows;
+    ASSERT_EQ(stores->QueryRows(1, 0, rows), S_OK);
+    MapiPtr<IMsgStore> otherStore;
+    ASSERT_EQ(other->OpenMsgStore(0, rows.at(0).lpProps.at(1).bin, nullptr, 0, otherStore), S_OK);
+    EXPECT_EQ(otherStore->OpenEntry(id, nullptr, 0, entry), MAPI_E_INVALID_ENTRYID);
+}
+
+}  // namespace
