@@ -8,13 +8,11 @@ target_link_libraries(velloro_ui PUBLIC velloro_platform Qt6::Widgets Qt6::Netwo
 target_compile_definitions(velloro_ui PRIVATE
     VELLORO_SOURCE_RESOURCE_DIR="${PROJECT_SOURCE_DIR}/resources")
 # Templates, menus and strings are compiled in; pictures and the help page stay files.
-file(GLOB VELLORO_RESOURCE_DATA CONFIGURE_DEPENDS RELATIVE ${PROJECT_SOURCE_DIR}/resources
-     ${PROJECT_SOURCE_DIR}/resources/*.json)
+file(GLOB VELLORO_RESOURCE_DATA CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/resources/*.json)
 qt_add_resources(velloro_ui velloro_resource_data
     PREFIX /velloro
     BASE ${PROJECT_SOURCE_DIR}/resources
     FILES ${VELLORO_RESOURCE_DATA})
-list(TRANSFORM VELLORO_RESOURCE_DATA PREPEND ${PROJECT_SOURCE_DIR}/resources/)
 
 # The program's windows exist only once their sources do.
 file(GLOB VELLORO_APP_SOURCES CONFIGURE_DEPENDS
