@@ -1,4 +1,5 @@
 #include <QAbstractScrollArea>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFontMetrics>
@@ -74,8 +75,8 @@ DialogWidget::DialogWidget(QWidget* parent, const DialogTemplate& t, DialogProc 
     for (const ControlTemplate& c : t.controls) {
         QWidget* control = MakeControl(this, c.className, ToQString(c.text), c.style, c.id);
         if (control == nullptr) continue;
-        control->setGeometry(c.x * units.x / 4, c.y * units.y / 8, c.cx * units.x / 4,
-                             c.cy * units.y / 8);
+        MoveWindow(ToHwnd(control), c.x * units.x / 4, c.y * units.y / 8, c.cx * units.x / 4,
+                   c.cy * units.y / 8, false);
         control->setVisible((c.style & WS_VISIBLE) != 0);
     }
     SetStyle(style);
@@ -300,6 +301,8 @@ bool MoveWindow(HWND window, int x, int y, int width, int height, bool repaint) 
     QWidget* w = ToWidget(window);
     if (w == nullptr) return false;
     if (DialogWidget* dialog = ToDialog(window); dialog != nullptr) dialog->fullScreen = false;
+    // A drop-down list's height is that of its list when open; closed it keeps its own.
+    if (qobject_cast<QComboBox*>(w) != nullptr) height = w->sizeHint().height();
     const QRect target(x, y, std::max(0, width), std::max(0, height));
     // An unchanged place asks for no paint, so placing controls at every paint settles at once;
     // the backing store keeps a move from flickering.

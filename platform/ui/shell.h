@@ -7,6 +7,10 @@
 
 #include "platform/ui/ui_types.h"
 
+// The bars' heights on the screen; full-screen dialogs get the rest.
+constexpr int kTitleBarHeight = 52;
+constexpr int kSoftKeyBarHeight = 52;
+
 // SHInitDialog flags.
 constexpr std::uint32_t SHIDIF_DONEBUTTON = 0x0001;
 constexpr std::uint32_t SHIDIF_SIZEDLGFULLSCREEN = 0x0004;

@@ -133,9 +133,6 @@ class ScreenWidget : public QWidget {
 ScreenWidget* Screen();
 bool HasScreen();
 
-constexpr int kTitleBarHeight = 52;
-constexpr int kSoftKeyBarHeight = 52;
-
 }  // namespace ui
 
 #include <optional>

@@ -1,8 +1,8 @@
 // Controls as the dialogs drive them: the check-box tree with its click protocol, the progress
 // window's bar inside a nested modal dialog, combo boxes, and the dialog's scroll bar.
 
-#include "gui_test_support.h"
 #include "platform/ui/controls.h"
+#include "gui_test_support.h"
 #include "platform/ui/dialog.h"
 
 namespace {
@@ -134,7 +134,8 @@ TEST_F(ControlsTest, ProgressWindowRunsItsJobInsideANestedModalDialog) {
             run.ownerRect = GetWindowRect(owner);
             run.titleDuringJob = GetScreenTitle();
             BeginProgress(bar, 4);
-            for (int i = 0; i < 3; ++i) StepProgress(bar);
+            for (int i = 0; i < 3; ++i)
+                StepProgress(bar);
             run.afterSteps = GetProgressBarState(barWindow);
             EndProgress(bar, 4);
             run.atEnd = GetProgressBarState(barWindow);
@@ -175,24 +176,39 @@ TEST(ProgressBarMessages, FollowThePlatformBar) {
         std::vector<std::tuple<std::uint32_t, WPARAM, LPARAM>> messages;
         int pos, max;
     } cases[] = {
-        {"range then steps", {{PBM_SETRANGE, 0, ProgressRangeParam(10)}, {PBM_SETSTEP, 1, 0},
-                              {PBM_STEPIT, 0, 0}, {PBM_STEPIT, 0, 0}}, 2, 10},
-        {"a step past the end starts over", {{PBM_SETRANGE, 0, ProgressRangeParam(2)},
-                                             {PBM_SETSTEP, 1, 0}, {PBM_STEPIT, 0, 0},
-                                             {PBM_STEPIT, 0, 0}, {PBM_STEPIT, 0, 0}}, 0, 2},
-        {"position is kept in range", {{PBM_SETRANGE, 0, ProgressRangeParam(1000)},
-                                       {PBM_SETPOS, 5000, 0}}, 1000, 1000},
-        {"only the low 16 bits of a total count", {{PBM_SETRANGE, 0, ProgressRangeParam(65537)},
-                                                   {PBM_SETPOS, 1, 0}}, 1, 1},
+        {"range then steps",
+         {{PBM_SETRANGE, 0, ProgressRangeParam(10)},
+          {PBM_SETSTEP, 1, 0},
+          {PBM_STEPIT, 0, 0},
+          {PBM_STEPIT, 0, 0}},
+         2,
+         10},
+        {"a step past the end starts over",
+         {{PBM_SETRANGE, 0, ProgressRangeParam(2)},
+          {PBM_SETSTEP, 1, 0},
+          {PBM_STEPIT, 0, 0},
+          {PBM_STEPIT, 0, 0},
+          {PBM_STEPIT, 0, 0}},
+         0,
+         2},
+        {"position is kept in range",
+         {{PBM_SETRANGE, 0, ProgressRangeParam(1000)}, {PBM_SETPOS, 5000, 0}},
+         1000,
+         1000},
+        {"only the low 16 bits of a total count",
+         {{PBM_SETRANGE, 0, ProgressRangeParam(65537)}, {PBM_SETPOS, 1, 0}},
+         1,
+         1},
     };
     SHInitExtraControls();
     for (const Case& c : cases) {
         ProgressBarState state;
         auto proc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM) -> LRESULT {
             if (msg != WM_INITDIALOG) return FALSE;
-            HWND w = CreateControl(dlg, u"msctls_progress32", u"", WS_CHILD | WS_VISIBLE, 0, 0,
-                                   100, 20, 0);
-            for (const auto& [m, wp, lp] : c.messages) ProgressBarOf(w)->Send(m, wp, lp);
+            HWND w = CreateControl(dlg, u"msctls_progress32", u"", WS_CHILD | WS_VISIBLE, 0, 0, 100,
+                                   20, 0);
+            for (const auto& [m, wp, lp] : c.messages)
+                ProgressBarOf(w)->Send(m, wp, lp);
             state = GetProgressBarState(w);
             EndDialog(dlg, 0);
             return TRUE;

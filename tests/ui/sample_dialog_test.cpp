@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kLabel = 1004, kChange = 1010, kPath = 1012, kType = 1007;
+constexpr int kLabel = 1004, kChange = 1010, kPath = 1012, kTypeLabel = 1006, kType = 1007;
 constexpr int kDoneKey = 40002, kCancel = 32808;
 
 struct Sample {
@@ -29,6 +29,7 @@ void Layout(HWND dlg, DeviceContext& dc) {
     MoveWindow(GetDlgItem(dlg, kLabel), 10, 10, w, h, false);
     MoveWindow(GetDlgItem(dlg, kChange), 10, h + 10, w, h, false);
     MoveWindow(GetDlgItem(dlg, kPath), 10, 2 * (h + 10), w, 2 * h, false);
+    MoveWindow(GetDlgItem(dlg, kTypeLabel), 10, 4 * (h + 10) - 10, w, h, false);
     MoveWindow(GetDlgItem(dlg, kType), 10, 5 * (h + 6), w,
                GetWindowRect(GetDlgItem(dlg, kType)).Height(), false);
     dc.SelectFont(&g_sample->bold);
@@ -58,11 +59,15 @@ LRESULT SampleProc(HWND dlg, std::uint32_t msg, WPARAM wParam, LPARAM lParam) {
             Layout(dlg, dc);
             return TRUE;
         }
-        case WM_ACTIVATE: g_sample->activated = LOWORD(wParam) == WA_ACTIVE; return FALSE;
+        case WM_ACTIVATE:
+            g_sample->activated = LOWORD(wParam) == WA_ACTIVE;
+            return FALSE;
         case WM_SETTINGCHANGE:
             g_sample->heightsAtSettingChange.push_back(GetWindowRect(dlg).Height());
             return FALSE;
-        case WM_CLOSE: EndDialog(dlg, 16); return TRUE;
+        case WM_CLOSE:
+            EndDialog(dlg, 16);
+            return TRUE;
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
                 case kChange: {
@@ -84,7 +89,9 @@ LRESULT SampleProc(HWND dlg, std::uint32_t msg, WPARAM wParam, LPARAM lParam) {
                     }
                     EndDialog(dlg, 100 + ComboGetCurSel(GetDlgItem(dlg, kType)));
                     return TRUE;
-                case kCancel: EndDialog(dlg, kCancel); return TRUE;
+                case kCancel:
+                    EndDialog(dlg, kCancel);
+                    return TRUE;
             }
             return FALSE;
     }
