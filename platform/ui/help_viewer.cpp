@@ -20,8 +20,7 @@ struct HelpWindow {
 };
 
 HelpWindow& Help() {
-    static HelpWindow help;
-    return help;
+    return ui::Immortal<HelpWindow>();
 }
 
 }  // namespace
@@ -45,6 +44,7 @@ bool StartHelpViewer(std::u16string_view commandLine) {
     HelpWindow& help = Help();
     if (!help.browser) {
         help.browser = std::make_unique<QTextBrowser>();
+        ui::AtApplicationExit([] { Help().browser.reset(); });
         help.browser->setWindowTitle(QStringLiteral("Help"));
         help.browser->resize(480, 640);
         help.browser->setFont(ui::SystemFont());

@@ -20,8 +20,7 @@ constexpr int kDefaultWidth = 480;
 constexpr int kDefaultHeight = 640;
 
 std::unique_ptr<ScreenWidget>& ScreenHolder() {
-    static std::unique_ptr<ScreenWidget> screen;
-    return screen;
+    return Immortal<std::unique_ptr<ScreenWidget>>();
 }
 
 const char* kScreenStyle = R"(
@@ -45,6 +44,7 @@ ScreenWidget* Screen() {
     if (!holder) {
         EnsureApplication();
         holder = std::make_unique<ScreenWidget>();
+        AtApplicationExit([] { ScreenHolder().reset(); });
     }
     return holder.get();
 }

@@ -20,8 +20,7 @@ struct InstanceServer {
 };
 
 InstanceServer& Instance() {
-    static InstanceServer instance;
-    return instance;
+    return ui::Immortal<InstanceServer>();
 }
 
 // One socket per user: in the user's runtime folder when there is one, else the temporary
@@ -73,6 +72,7 @@ InstanceClaim ClaimSingleInstance(std::u16string_view name) {
     QLocalServer* raw = server.get();
     QObject::connect(raw, &QLocalServer::newConnection, raw, [raw] { OnConnection(raw); });
     Instance().server = std::move(server);
+    ui::AtApplicationExit([] { Instance().server.reset(); });
     return InstanceClaim::First;
 }
 

@@ -66,6 +66,14 @@ QFont SystemFont() {
     return font;
 }
 
+std::vector<std::function<void()>>& ExitActions() {
+    return Immortal<std::vector<std::function<void()>>>();
+}
+
+void AtApplicationExit(std::function<void()> f) {
+    ExitActions().push_back(std::move(f));
+}
+
 }  // namespace ui
 
 struct UiApplication::Data {
@@ -78,14 +86,30 @@ UiApplication::UiApplication(int& argc, char** argv) : data_(std::make_unique<Da
     }
 }
 
-UiApplication::~UiApplication() = default;
+namespace {
+void RunExitActions() {
+    auto& actions = ui::ExitActions();
+    while (!actions.empty()) {
+        auto action = std::move(actions.back());
+        actions.pop_back();
+        action();
+    }
+}
+}  // namespace
+
+UiApplication::~UiApplication() {
+    if (data_->app) RunExitActions();
+}
 
 void EnsureApplication() {
     if (QCoreApplication::instance() != nullptr) return;
     static int argc = 1;
     static char name[] = "velloro";
     static char* argv[] = {name, nullptr};
-    static UiApplication app(argc, argv);
+    // The toolkit cannot be torn down after main has returned (its thread storage is gone by
+    // then), so this one lives to the end; only the layer's own windows are released at exit.
+    ui::Immortal<std::unique_ptr<QApplication>>() = std::make_unique<QApplication>(argc, argv);
+    std::atexit(RunExitActions);
 }
 
 std::string ResourceDir() {

@@ -8,7 +8,9 @@
 #include <QScrollBar>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -128,6 +130,20 @@ class ScreenWidget : public QWidget {
     QPushButton* keys_[2];
     std::vector<DialogWidget*> dialogs_;
 };
+
+// A process-wide object that is never destroyed: its contents are released by AtApplicationExit
+// while the toolkit lives, and static destruction order can then not touch them again.
+template <typename T>
+T& Immortal() {
+    alignas(T) static unsigned char storage[sizeof(T)];
+    static T* object = ::new (storage) T();
+    return *object;
+}
+
+// Runs f when the application object goes, before the toolkit does: every window and socket of
+// the layer must die while the toolkit still lives.
+void AtApplicationExit(std::function<void()> f);
+std::vector<std::function<void()>>& ExitActions();
 
 // The screen, made on first use.
 ScreenWidget* Screen();
