@@ -1,0 +1,46 @@
+#pragma once
+// What every GUI test starts from: a private runtime folder, the application, a usable font,
+// a test driver, and a screen of the default size.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QFontDatabase>
+#include <QStringList>
+#include <cstdlib>
+#include <string>
+
+#include "platform/ui/application.h"
+#include "platform/ui/shell.h"
+#include "platform/ui/test_driver.h"
+#include "test_support.h"
+
+class GuiTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ::chmod(runtime_.path().c_str(), 0700);
+        ::setenv("XDG_RUNTIME_DIR", runtime_.path().c_str(), 1);
+        EnsureApplication();
+        // Without a font every text measures zero and layouts silently collapse.
+        ASSERT_TRUE(QFontDatabase::families().contains(QStringLiteral("DejaVu Sans")))
+            << "install fonts-dejavu-core";
+        driver_ = std::make_unique<TestDriver>();
+        SetScreenSize(480, 640);
+    }
+    void TearDown() override {
+        CloseHelpViewer();
+        driver_.reset();
+    }
+
+    TestDriver& driver() { return *driver_; }
+
+    static std::string ScreenshotPath(const std::string& name) {
+        const char* dir = std::getenv("VELLORO_SCREENSHOT_DIR");
+        return std::string(dir != nullptr ? dir : VELLORO_SCREENSHOT_DIR) + "/" + name;
+    }
+
+    TempDir runtime_;
+
+  private:
+    std::unique_ptr<TestDriver> driver_;
+};

@@ -1,0 +1,263 @@
+// The platform services around the dialogs: resources as data, message boxes, file names, help,
+// one running copy, and drawing.
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+
+#include "gui_test_support.h"
+#include "platform/text.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/drawing.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/help_viewer.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/resources.h"
+#include "platform/ui/single_instance.h"
+
+namespace {
+
+using Services = GuiTest;
+
+TEST_F(Services, TemplatesHoldTheControlsOfEveryDialog) {
+    struct Expected {
+        int dialog, control;
+        std::u16string className, text;
+        std::uint32_t style;
+    } cases[] = {
+        {109, 1004, u"STATIC", u"Export to:", 0x50020000},
+        {109, 1012, u"EDIT", u"", 0x50010844},
+        {109, 1007, u"COMBOBOX", u"", 0x50210043},
+        {110, 1013, u"BUTTON", u"Backup Contacts", 0x50010000},
+        {110, 1017, u"BUTTON", u"Options", 0x50010000},
+        {138, 40003, u"STATIC", u"Export to:", 0x50020000},
+        {138, 1017, u"SysTreeView32", u"", 0x50810117},
+        {139, 1022, u"COMBOBOX", u"", 0x50210103},
+    };
+    for (const Expected& e : cases) {
+        const DialogTemplate* t = FindDialogTemplate(e.dialog);
+        ASSERT_NE(t, nullptr) << e.dialog;
+        auto c = std::find_if(t->controls.begin(), t->controls.end(),
+                              [&](const ControlTemplate& ct) { return ct.id == e.control; });
+        ASSERT_NE(c, t->controls.end()) << e.dialog << "/" << e.control;
+        EXPECT_EQ(c->className, e.className) << e.control;
+        EXPECT_EQ(c->text, e.text) << e.control;
+        EXPECT_EQ(c->style, e.style) << e.control;
+    }
+    EXPECT_EQ(FindDialogTemplate(102)->controls.size(), 0u);
+    EXPECT_EQ(FindDialogTemplate(107)->caption, u"About");
+    EXPECT_EQ(FindDialogTemplate(139)->style, 0x80C80048u);
+    EXPECT_EQ(FindDialogTemplate(105), nullptr);
+
+    const MenuBarResource* bar = FindMenuBar(100);
+    ASSERT_NE(bar, nullptr);
+    ASSERT_EQ(bar->buttons.size(), 2u);
+    EXPECT_EQ(bar->buttons[0].command, 40000);
+    EXPECT_EQ(LoadString(bar->buttons[0].labelString, 99), u"Exit");
+    EXPECT_EQ(bar->buttons[1].style, 24);
+    EXPECT_EQ(FindMenu(100)->popups[0].items.size(), 4u);
+    EXPECT_EQ(FindMenu(100)->popups[0].items[1].command, 0) << "separator";
+    EXPECT_EQ(LoadString(1, 100), u"Velloro");
+    EXPECT_EQ(LoadString(2, 3), u"VEL");
+    EXPECT_FALSE(LoadResourceJson(R"({"dialogs":[{"id":5,"style":"zz"}]})"));
+    EXPECT_FALSE(LoadResourceJson("{"));
+}
+
+TEST_F(Services, OpeningAnUnknownTemplateFailsWithoutAWindow) {
+    EXPECT_EQ(DialogBoxParam(4242, nullptr, nullptr, 0), -1);
+    EXPECT_EQ(OpenDialogCount(), 0);
+}
+
+TEST_F(Services, MessageBoxesAreAnsweredFromTheQueueAndRecorded) {
+    driver().QueueMessageBoxAnswer(IDYES);
+    EXPECT_EQ(MessageBox(nullptr, u"Do you want to copy all SIM contacts to phone memory?",
+                         u"Confirm", MB_YESNO | MB_ICONQUESTION),
+              IDYES);
+    EXPECT_EQ(MessageBox(nullptr, u"Copy succeeded.", u"Success", MB_ICONINFORMATION), IDOK);
+    // With nothing queued a question is not taken as a yes.
+    EXPECT_EQ(MessageBox(nullptr, u"Again?", u"Confirm", MB_YESNO | MB_ICONQUESTION), IDNO);
+    EXPECT_EQ(MessageBox(nullptr, u"Load SMS failed.", std::nullopt, MB_ICONEXCLAMATION), IDOK);
+    EXPECT_EQ(MessageBox(nullptr, u"Empty caption", u"", MB_OK), IDOK);
+
+    const auto& boxes = driver().messageBoxes;
+    ASSERT_EQ(boxes.size(), 5u);
+    EXPECT_EQ(boxes[0].caption, u"Confirm");
+    EXPECT_EQ(boxes[0].icon, MB_ICONQUESTION);
+    EXPECT_EQ(boxes[0].buttons, MB_YESNO);
+    EXPECT_EQ(boxes[1].icon, MB_ICONINFORMATION);
+    EXPECT_EQ(boxes[1].buttons, MB_OK);
+    EXPECT_EQ(boxes[3].caption, u"Error");
+    EXPECT_EQ(boxes[3].icon, MB_ICONEXCLAMATION);
+    EXPECT_EQ(boxes[4].caption, u"") << "an empty caption of its own is not a missing one";
+}
+
+TEST(FileNames, TypedNamesGetTheChosenTypesExtension) {
+    const std::vector<FileFilter> sms = {{u"Data File (*.dat) For restore", u"*.dat"},
+                                         {u"Text File (*.txt)", u"*.txt"},
+                                         {u"CSV File (*.csv)", u"*.csv"},
+                                         {u"Folder and File", u""}};
+    struct Case {
+        std::u16string name;
+        int index;
+        std::u16string defExt, expected;
+    } cases[] = {
+        {u"/card/sms", 0, u"", u"/card/sms.dat"},
+        {u"/card/sms", 3, u"", u"/card/sms.csv"},
+        {u"/card/backup", 4, u"", u"/card/backup."},
+        {u"/card/backup", 4, u"dat", u"/card/backup.dat"},
+        {u"/card/sms.TXT", 1, u"", u"/card/sms.TXT"},
+        {u"/card.d/sms", 2, u"", u"/card.d/sms.txt"},
+        {u"/card/sms", 9, u"", u"/card/sms.dat"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CompleteFileName(c.name, sms, c.index, c.defExt), c.expected)
+            << Utf16ToUtf8(c.name) << " " << c.index;
+    }
+    EXPECT_EQ(CompleteFileName(u"/x/contacts", {}, 0, u"txt"), u"/x/contacts.txt");
+}
+
+TEST_F(Services, FileDialogRefusesAPathItsBufferCannotHold) {
+    OPENFILENAME ofn;
+    ofn.filters = {{u"Data File (*.dat)", u"*.dat"}};
+    ofn.defExt = u"dat";
+    ofn.nMaxFile = 12;
+    driver().QueueFileDialogAnswer(FileDialogAnswer{u"/a/bcdefg", 0});  // 13 with ".dat"
+    driver().QueueFileDialogAnswer(FileDialogAnswer{u"/a/bcd", 0});     // 10 with ".dat"
+    EXPECT_FALSE(GetOpenFileName(ofn));
+    EXPECT_EQ(ofn.file, u"");
+    ASSERT_TRUE(GetOpenFileName(ofn));
+    EXPECT_EQ(ofn.file, u"/a/bcd.dat");
+    EXPECT_EQ(ofn.nFilterIndex, 1);
+    ASSERT_EQ(driver().fileDialogs.size(), 2u);
+    EXPECT_FALSE(driver().fileDialogs[0].save);
+}
+
+TEST_F(Services, HelpOpensTheInstalledPageAtTheAnchor) {
+    TempDir resources;
+    std::filesystem::create_directories(resources.path() / "help");
+    std::ofstream page(resources.path() / "help" / "VelloroHelp.htm");
+    page << "<html><body>";
+    for (const char* anchor :
+         {"Main_Contents", "Export", "Import", "Backup SMS", "Restore SMS", "Options"}) {
+        page << "<h2><a name=\"" << anchor << "\">" << anchor << "</a></h2>";
+        for (int i = 0; i < 40; ++i)
+            page << "<p>Line " << i << " of " << anchor << "</p>";
+    }
+    page << "</body></html>";
+    page.close();
+    ::setenv("VELLORO_RESOURCE_DIR", resources.path().c_str(), 1);
+
+    ASSERT_TRUE(StartHelpViewer(u"\\Windows\\VelloroHelp.htm#Main_Contents"));
+    HelpViewerState top = GetHelpViewerState();
+    EXPECT_TRUE(top.shown);
+    EXPECT_EQ(top.file, (resources.path() / "help" / "VelloroHelp.htm").string());
+    EXPECT_EQ(top.anchor, u"Main_Contents");
+    int previous = top.scrollPosition;
+    for (const char16_t* anchor : {u"Import", u"Restore SMS", u"Options"}) {
+        ASSERT_TRUE(StartHelpViewer(std::u16string(u"\\Windows\\VelloroHelp.htm#") + anchor));
+        const HelpViewerState state = GetHelpViewerState();
+        EXPECT_GT(state.scrollPosition, previous) << Utf16ToUtf8(anchor);
+        previous = state.scrollPosition;
+    }
+    ::setenv("VELLORO_RESOURCE_DIR", (resources.path() / "missing").c_str(), 1);
+    EXPECT_FALSE(StartHelpViewer(u"\\Windows\\VelloroHelp.htm#Export"));
+    ::unsetenv("VELLORO_RESOURCE_DIR");
+}
+
+TEST_F(Services, ALaterStartAsksTheRunningCopyToComeForward) {
+    // A socket file left by a copy that died does not count as a running copy.
+    const auto stale = runtime_.path() / "velloro-test.sock";
+    WriteBytes(stale, "");
+    ASSERT_EQ(ClaimSingleInstance(u"velloro-test"), InstanceClaim::First);
+    const int before = ForegroundRequestCount();
+    EXPECT_EQ(ClaimSingleInstance(u"velloro-test"), InstanceClaim::AlreadyRunning);
+    EXPECT_TRUE(WaitUntil([&] { return ForegroundRequestCount() == before + 1; }));
+}
+
+TEST_F(Services, OffScreenDrawingReachesTheWindow) {
+    const std::string banner = (runtime_.path() / "banner.png").string();
+    QImage red(40, 10, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(banner)));
+    TEXTMETRIC normal, bold;
+    int calcHeight = 0, calcWidthTwoLines = 0, calcWidthOneLine = 0;
+    bool surfaceRefused = false;
+    auto proc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg == WM_INITDIALOG) {
+            SHInitDialog(dlg, SHIDIF_STANDARD);
+            return TRUE;
+        }
+        if (msg != WM_PAINT) return FALSE;
+        DeviceContext dc = BeginPaint(dlg);
+        const RECT client = GetClientRect(dlg);
+        DeviceContext surface = CreateCompatibleSurface(dc, client.Width(), client.Height());
+        surfaceRefused = !CreateCompatibleSurface(dc, 0, 10).valid();
+        Bitmap bitmap = LoadBitmapFile(Utf8ToUtf16(banner));
+        surface.StretchBlt({0, 0, client.Width(), 20}, bitmap);
+        surface.BitBlt(client.Width() - 20, 100, bitmap);  // cut on the right
+        LOGFONT lf = GetSystemLogFont();
+        Font plain = CreateFontIndirect(lf);
+        lf.weight = FW_BOLD;
+        Font heavy = CreateFontIndirect(lf);
+        surface.SelectFont(&plain);
+        normal = surface.GetTextMetrics();
+        RECT r{0, 0, 400, 0};
+        calcHeight = surface.DrawText(u"one\ntwo", r, DT_CALCRECT);
+        calcWidthTwoLines = r.Width();
+        RECT one{0, 0, 400, 0};
+        surface.DrawText(u"one", one, DT_CALCRECT);
+        calcWidthOneLine = one.Width();
+        surface.SelectFont(&heavy);
+        bold = surface.GetTextMetrics();
+        dc.BitBlt(0, 0, client.Width(), client.Height(), surface);
+        return TRUE;
+    };
+    RunSteps({[&] {
+        ASSERT_TRUE(WaitUntil([&] { return calcHeight > 0; }));
+        ASSERT_TRUE(GrabScreen(ScreenshotPath("drawing.png")));
+        EndDialog(TopDialog(), 0);
+    }});
+    DialogBoxParam(107, nullptr, proc, 0);
+
+    EXPECT_TRUE(surfaceRefused);
+    EXPECT_GT(normal.tmHeight, 0);
+    EXPECT_GT(normal.tmAveCharWidth, 0);
+    EXPECT_GE(bold.tmAveCharWidth, normal.tmAveCharWidth);
+    EXPECT_EQ(calcHeight, 2 * normal.tmHeight);
+    EXPECT_EQ(calcWidthTwoLines, calcWidthOneLine);
+    const QImage shot(QString::fromStdString(ScreenshotPath("drawing.png")));
+    const int y0 = kTitleBarHeight;
+    EXPECT_EQ(shot.pixelColor(240, y0 + 10), QColor(Qt::red)) << "stretched over the width";
+    EXPECT_EQ(shot.pixelColor(470, y0 + 105), QColor(Qt::red));
+    EXPECT_EQ(shot.pixelColor(200, y0 + 105), QColor(Qt::white));
+}
+
+TEST(DrawText, PrefixesHideTheMarkUnlessTurnedOff) {
+    EnsureApplication();
+    SHInitExtraControls();
+    int prefixed = 0, plain = 0, doubled = 0, bare = 0;
+    auto proc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM) -> LRESULT {
+        if (msg != WM_INITDIALOG) return FALSE;
+        DeviceContext dc = GetDC(dlg);
+        RECT r{};
+        dc.DrawText(u"&Help", r, DT_CALCRECT);
+        prefixed = r.Width();
+        r = {};
+        dc.DrawText(u"&Help", r, DT_CALCRECT | DT_NOPREFIX);
+        plain = r.Width();
+        r = {};
+        dc.DrawText(u"Help", r, DT_CALCRECT);
+        bare = r.Width();
+        r = {};
+        dc.DrawText(u"H&&elp", r, DT_CALCRECT);
+        doubled = r.Width();
+        EndDialog(dlg, 0);
+        return TRUE;
+    };
+    DialogBoxParam(107, nullptr, proc, 0);
+    EXPECT_EQ(prefixed, bare);
+    EXPECT_GT(plain, bare);
+    EXPECT_GT(doubled, bare);
+}
+
+}  // namespace
