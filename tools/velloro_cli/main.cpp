@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
         "demo content on first use).",
         "velloro-cli"};
     app.require_subcommand(1);
+    app.failure_message(CLI::FailureMessage::help);
     std::string phone;
     app.add_option("--phone", phone, "Phone file to work on (comes before the command)");
 
