@@ -52,8 +52,8 @@ void UpdateDialogScrollBar(HWND dialog, int contentHeight) {
     SCROLLINFO current;
     current.fMask = SIF_POS;
     const int position = hasBar && GetScrollInfo(dialog, SB_VERT, current) ? current.nPos : 0;
-    const ScrollBarDecision decision = DecideDialogScrollBar(
-        contentHeight, GetWindowRect(dialog).Height(), hasBar, position);
+    const ScrollBarDecision decision =
+        DecideDialogScrollBar(contentHeight, GetWindowRect(dialog).Height(), hasBar, position);
 
     if (decision.scrollBackBy != 0) {
         SetScrollPos(dialog, SB_VERT, 0, false);
