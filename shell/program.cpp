@@ -1,5 +1,7 @@
 #include "shell/program.h"
 
+#include <string>
+
 #include "platform/ui/application.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/resources.h"
@@ -29,6 +31,8 @@ int RunProgram(int argc, char** argv) {
     if (ClaimSingleInstance(className) == InstanceClaim::AlreadyRunning) return 0;
     HWND frame = CreateFrameWindow(title);
     if (frame == nullptr) return 0;
+    const std::string images = ResourceDir() + "/images/velloro_";
+    SetProgramIcon({images + "16.png", images + "32.png", images + "48.png"});
 
     DialogBoxParam(kMainPanelTemplate, frame, MainPanelProc, 0);
     ClearProgramSmsTree();
