@@ -6,29 +6,28 @@
 #include <filesystem>
 
 #include "gui_test_support.h"
-#include "platform/phone/phone_db.h"
-#include "platform/phone/fault_switches.h"
-#include "platform/phone/phone_editor.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/drawing.h"
 #include "platform/ui/single_instance.h"
 #include "shell/about_box.h"
 #include "shell/main_panel.h"
 #include "shell/program_pictures.h"
+#include "shell_test_phone.h"
 
 namespace {
 
 const std::vector<std::u16string> kButtonTexts = {u"Backup Contacts", u"Restore Contacts",
                                                   u"Backup SMS", u"Restore SMS", u"Options"};
 constexpr std::array<int, 5> kButtonIds = {1013, 1014, 1015, 1016, 1017};
+int g_paints = 0;
 
 class ShellMainPanelTest : public GuiTest {
   protected:
     void SetUp() override {
         GuiTest::SetUp();
-        phonePath_ = phoneDir_.path() + "/phone.db";
+        phonePath_ = (phoneDir_.path() / "phone.db").string();
         std::string error;
-        ASSERT_TRUE(CreatePhoneFile(phonePath_, SimSetup{}, true, false, error)) << error;
+        ASSERT_TRUE(MakeTestPhone(phonePath_, error)) << error;
         ::setenv("VELLORO_PHONE", phonePath_.c_str(), 1);
         LoadProgramPictures();
         ASSERT_TRUE(Pictures().AllLoaded());
@@ -41,31 +40,29 @@ class ShellMainPanelTest : public GuiTest {
     // Runs the panel with steps scheduled inside it; returns its result.
     static LRESULT RunPanel(std::vector<std::function<void()>> steps) {
         RunSteps(std::move(steps));
-        return DialogBoxParam(kMainPanelTemplate, nullptr, MainPanelProc, 0);
+        g_paints = 0;
+        return DialogBoxParam(
+            kMainPanelTemplate, nullptr,
+            [](HWND panel, std::uint32_t message, WPARAM w, LPARAM l) {
+                if (message == WM_PAINT) ++g_paints;
+                return MainPanelProc(panel, message, w, l);
+            },
+            0);
     }
+    // The panel once it has painted, which is when its buttons are placed.
     static HWND Panel() {
-        HWND panel = TopDialog();
-        EXPECT_TRUE(WaitUntil([&] {
-            return GetWindowRect(GetDlgItem(panel, kButtonIds[4])).top !=
-                   GetWindowRect(GetDlgItem(panel, kButtonIds[0])).top;
-        }));
-        return panel;
+        EXPECT_TRUE(WaitUntil([] { return g_paints > 0; }));
+        return TopDialog();
     }
     static std::vector<RECT> ButtonRects(HWND panel) {
         std::vector<RECT> rects;
         for (int id : kButtonIds) {
             RECT r = GetWindowRect(GetDlgItem(panel, id));
             const POINT origin = ClientToScreen(panel, {0, 0});
-            rects.push_back({r.left - origin.x, r.top - origin.y, r.right - origin.x,
-                             r.bottom - origin.y});
+            rects.push_back(
+                {r.left - origin.x, r.top - origin.y, r.right - origin.x, r.bottom - origin.y});
         }
         return rects;
-    }
-    void SetPhoneFault(FaultPoint point) {
-        std::string error;
-        auto db = OpenPhoneDb(phonePath_, error);
-        ASSERT_TRUE(db) << error;
-        ASSERT_TRUE(SetFaultSwitch(*db, point, 1));
     }
 
     TempDir phoneDir_;
@@ -81,7 +78,8 @@ TEST_F(ShellMainPanelTest, StartsWithFiveButtonsStackedAtTheBottomUnderTitleAndS
     bool hasScrollBar = true;
     const LRESULT result = RunPanel({[&] {
         HWND panel = Panel();
-        for (int id : kButtonIds) texts.push_back(GetWindowText(GetDlgItem(panel, id), 100));
+        for (int id : kButtonIds)
+            texts.push_back(GetWindowText(GetDlgItem(panel, id), 100));
         rects = ButtonRects(panel);
         client = GetClientRect(panel);
         t = GetDC(panel).GetTextMetrics().tmHeight;
@@ -107,7 +105,9 @@ TEST_F(ShellMainPanelTest, StartsWithFiveButtonsStackedAtTheBottomUnderTitleAndS
     for (std::size_t i = 0; i < rects.size(); ++i) {
         EXPECT_EQ(rects[i].left, t);
         EXPECT_EQ(rects[i].Width(), client.Width() - 2 * t);
-        if (i > 0) EXPECT_EQ(rects[i].top - rects[i - 1].top, b + t);
+        if (i > 0) {
+            EXPECT_EQ(rects[i].top - rects[i - 1].top, b + t);
+        }
     }
 }
 
@@ -185,7 +185,9 @@ TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.simFails ? "SIM refuses to open" : "SIM opens");
-        if (c.simFails) SetPhoneFault(FaultPoint::SimOpen);
+        if (c.simFails) {
+            ASSERT_TRUE(SetTestPhoneFault(phonePath_, "sim.open"));
+        }
         driver().messageBoxes.clear();
         driver().QueueMessageBoxAnswer(IDYES);
         RunPanel({[&] {
@@ -228,7 +230,7 @@ TEST_F(ShellMainPanelTest, AboutOffersOnlyDoneAndGivesThePanelItsTitleBack) {
                   HWND panel = Panel();
                   RunSteps({[&] {
                       ASSERT_TRUE(WaitUntil([&] { return TopDialog() != panel; }));
-                      seen.onTop = GetParent(TopDialog()) == panel;
+                      seen.onTop = OpenDialogCount() == 2;
                       seen.title = GetScreenTitle();
                       seen.keys = SoftKeyCount();
                       seen.key = SoftKeyText(0);

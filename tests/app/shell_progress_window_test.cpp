@@ -45,24 +45,26 @@ class ShellProgressWindowTest : public GuiTest {};
 
 TEST_F(ShellProgressWindowTest, SitsAcrossTheOwnerShowsFirstAndAdvancesDuringTheJob) {
     JobView view;
-    const ResultCode result = RunFromOwner(3, [&](const OperationRequest& request, ProgressBar* bar) {
-        view.ran = true;
-        HWND window = TopDialog();
-        view.windowOnTop = window != nullptr && GetParent(window) == request.owner;
-        view.ownerClient = GetClientRect(request.owner);
-        view.windowRect = GetWindowRect(window);
-        const POINT ownerOrigin = ClientToScreen(request.owner, {0, 0});
-        view.windowRect.left -= ownerOrigin.x;
-        view.windowRect.right -= ownerOrigin.x;
-        view.windowRect.top -= ownerOrigin.y;
-        view.windowRect.bottom -= ownerOrigin.y;
-        BeginProgress(bar, 4);
-        for (int i = 0; i < 3; ++i) StepProgress(bar);
-        view.afterSteps = GetProgressBarState(GetDlgItem(window, 0));
-        EXPECT_TRUE(GrabScreen(ScreenshotPath("progress_window.png")));
-        EndProgress(bar, 4);
-        return 205;
-    });
+    const ResultCode result =
+        RunFromOwner(3, [&](const OperationRequest& request, ProgressBar* bar) {
+            view.ran = true;
+            HWND window = TopDialog();
+            view.windowOnTop = window != nullptr && GetParent(window) == request.owner;
+            view.ownerClient = GetClientRect(request.owner);
+            view.windowRect = GetWindowRect(window);
+            const POINT ownerOrigin = ClientToScreen(request.owner, {0, 0});
+            view.windowRect.left -= ownerOrigin.x;
+            view.windowRect.right -= ownerOrigin.x;
+            view.windowRect.top -= ownerOrigin.y;
+            view.windowRect.bottom -= ownerOrigin.y;
+            BeginProgress(bar, 4);
+            for (int i = 0; i < 3; ++i)
+                StepProgress(bar);
+            view.afterSteps = GetProgressBarState(GetDlgItem(window, 0));
+            EXPECT_TRUE(GrabScreen(ScreenshotPath("progress_window.png")));
+            EndProgress(bar, 4);
+            return 205;
+        });
     EXPECT_EQ(result, 205);
     ASSERT_TRUE(view.ran);
     EXPECT_TRUE(view.windowOnTop);
