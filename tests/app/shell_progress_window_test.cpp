@@ -49,7 +49,7 @@ TEST_F(ShellProgressWindowTest, SitsAcrossTheOwnerShowsFirstAndAdvancesDuringThe
         RunFromOwner(3, [&](const OperationRequest& request, ProgressBar* bar) {
             view.ran = true;
             HWND window = TopDialog();
-            view.windowOnTop = window != nullptr && GetParent(window) == request.owner;
+            view.windowOnTop = window != request.owner && OpenDialogCount() == 2;
             view.ownerClient = GetClientRect(request.owner);
             view.windowRect = GetWindowRect(window);
             const POINT ownerOrigin = ClientToScreen(request.owner, {0, 0});
