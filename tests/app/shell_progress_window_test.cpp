@@ -6,10 +6,10 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/shell.h"
+#include "shell/main_panel.h"
+#include "shell/program_pictures.h"
 
 namespace {
-
-constexpr int kOwnerTemplate = 107;  // any full-screen template will do as the asking window
 
 struct JobView {
     bool ran = false;
@@ -18,15 +18,12 @@ struct JobView {
     ProgressBarState afterSteps;
 };
 
-// Opens a full-screen owner and runs one operation from it; returns the runner's code.
+// Opens the main panel as the asking window and runs one operation from it; returns the runner's
+// code.
 ResultCode RunFromOwner(std::uint32_t kind, const OperationJob& job) {
     ResultCode result = -100;
-    auto owner = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM) -> LRESULT {
-        if (msg == WM_INITDIALOG) {
-            SHInitDialog(dlg, SHIDIF_STANDARD);
-            PostMessage(dlg, WM_APP, 0, 0);
-            return TRUE;
-        }
+    auto owner = [&](HWND dlg, std::uint32_t msg, WPARAM w, LPARAM l) -> LRESULT {
+        if (msg == WM_INITDIALOG) PostMessage(dlg, WM_APP, 0, 0);
         if (msg == WM_APP) {
             OperationRequest request;
             request.owner = dlg;
@@ -35,13 +32,19 @@ ResultCode RunFromOwner(std::uint32_t kind, const OperationJob& job) {
             EndDialog(dlg, 0);
             return TRUE;
         }
-        return FALSE;
+        return MainPanelProc(dlg, msg, w, l);
     };
-    DialogBoxParam(kOwnerTemplate, nullptr, owner, 0);
+    DialogBoxParam(kMainPanelTemplate, nullptr, owner, 0);
     return result;
 }
 
-class ShellProgressWindowTest : public GuiTest {};
+class ShellProgressWindowTest : public GuiTest {
+  protected:
+    void SetUp() override {
+        GuiTest::SetUp();
+        LoadProgramPictures();
+    }
+};
 
 TEST_F(ShellProgressWindowTest, SitsAcrossTheOwnerShowsFirstAndAdvancesDuringTheJob) {
     JobView view;
