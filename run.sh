@@ -4,14 +4,16 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
-    echo "Velloro needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set." >&2
-    echo "Run it under a virtual X server instead:  xvfb-run ./run.sh" >&2
-    echo "(xvfb comes with scripts/install-deps.sh)" >&2
-    exit 1
-fi
-
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELLORO_GUI=ON >/dev/null
 cmake --build build -j "$(nproc)" --target velloro velloro-cli velloro-phone
+
+# Built either way, so that a later start with a display needs no wait.
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+    echo "Velloro needs a display, and neither DISPLAY nor WAYLAND_DISPLAY is set." >&2
+    echo "Run it under a virtual X server instead:  xvfb-run ./run.sh" >&2
+    echo "(scripts/install-deps.sh has installed xvfb)" >&2
+    exit 1
+fi
+
 exec build/velloro
