@@ -1,0 +1,94 @@
+// Restoring a large backup into a phone that already holds as many contacts, half of them the
+// same: the duplicate search must stay linear for this to take seconds.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "contacts/contact_files.h"
+#include "contacts/contact_list.h"
+#include "contacts/contact_operations.h"
+#include "platform/phone/phone_editor.h"
+#include "platform/phone/phone_location.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr int kContacts = 20000;
+
+std::string BenchPath(const std::string& name) {
+    return (std::filesystem::temp_directory_path() /
+            ("velloro-bench-ops-" + std::to_string(getpid()) + "-" + name))
+        .string();
+}
+
+void RemovePhone(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(path + suffix);
+}
+
+// Contact i: a full name, a company, two numbers and an address, as real address books hold.
+void AddNumbered(ContactList& list, int i) {
+    PhoneContactRecord r;
+    std::u16string n = DecimalText(i);
+    r.firstName = u"First" + n;
+    r.lastName = u"Last" + n;
+    r.companyName = u"Company " + DecimalText(i % 500);
+    r.mobileTelephoneNumber = u"+46 70 " + n;
+    r.workTelephoneNumber = u"+46 8 " + n;
+    r.email1Address = u"person" + n + u"@example.org";
+    r.homeAddressStreet = n + u" Long Street";
+    r.homeAddressCity = u"Town";
+    r.categories = u"Business";
+    AddPhoneContact(list, TextsOf(r));
+}
+
+std::u16string WriteBackup(int first, int count, const std::string& name) {
+    ContactList list;
+    for (int i = first; i < first + count; ++i)
+        AddNumbered(list, i);
+    std::string path = BenchPath(name);
+    WriteContactFile(list, Utf8ToUtf16(path));
+    return Utf8ToUtf16(path);
+}
+
+void BM_RestoreIntoAFullPhone(benchmark::State& state) {
+    // The phone holds contacts 0..19999; the backup holds 10000..29999.
+    std::string seeded = BenchPath("seeded.db");
+    std::string phone = BenchPath("phone.db");
+    RemovePhone(seeded);
+    std::string error;
+    if (!CreatePhoneFile(seeded, SimSetup{}, false, false, error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    SetPhonePath(seeded);
+    std::u16string existing = WriteBackup(0, kContacts, "existing.txt");
+    if (ImportContactsFromFile(existing, 2, nullptr) != 0) {
+        state.SkipWithError("seeding the phone failed");
+        return;
+    }
+    std::u16string backup = WriteBackup(kContacts / 2, kContacts, "backup.txt");
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        RemovePhone(phone);
+        std::filesystem::copy_file(seeded, phone);
+        if (std::filesystem::exists(seeded + "-wal"))
+            std::filesystem::copy_file(seeded + "-wal", phone + "-wal");
+        SetPhonePath(phone);
+        state.ResumeTiming();
+        if (ImportContactsFromFile(backup, 2, nullptr) != 0) state.SkipWithError("restore failed");
+    }
+    state.counters["contacts/s"] =
+        benchmark::Counter(kContacts, benchmark::Counter::kIsIterationInvariantRate);
+    SetPhonePath("");
+    RemovePhone(seeded);
+    RemovePhone(phone);
+    std::filesystem::remove(Utf16ToUtf8(existing));
+    std::filesystem::remove(Utf16ToUtf8(backup));
+}
+BENCHMARK(BM_RestoreIntoAFullPhone)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,91 @@
+// A backup at the size of a heavy user: 100,000 messages read out of the message store into the
+// tree, then written to a data file.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+
+#include "platform/phone/phone_db.h"
+#include "platform/phone/phone_editor.h"
+#include "platform/phone/phone_location.h"
+#include "platform/text.h"
+#include "sms/sms_operations.h"
+
+namespace {
+
+constexpr int kStoreMessages = 100000;
+constexpr int kStoreFolders = 10;
+
+std::string StoreBenchPath(const char* name) {
+    return (std::filesystem::temp_directory_path() /
+            (std::string("velloro-bench-sms-store-") + name + "-" + std::to_string(getpid())))
+        .string();
+}
+
+void RemovePhoneFile(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        std::filesystem::remove(path + suffix);
+}
+
+bool FillStorePhone(const std::string& path) {
+    RemovePhoneFile(path);
+    std::string error;
+    if (!CreatePhoneFile(path, SimSetup{}, false, false, error)) return false;
+    auto db = OpenPhoneDb(path, error);
+    if (!db) return false;
+    Transaction tx(*db);
+    auto top = SmsTopFolder(*db, error);
+    if (!top) return false;
+    for (int f = 0; f < kStoreFolders; ++f) {
+        auto folder = AddFolderPath(*db, *top, {u"Folder " + DecimalText(f)}, error);
+        if (!folder) return false;
+        for (int i = 0; i < kStoreMessages / kStoreFolders; ++i) {
+            MessageSpec m;
+            m.subject = U16("Message " + std::to_string(i) + ", see you at six tonight.");
+            if (i % 3 == 0) {
+                m.to.push_back({u"Contact " + DecimalText(i % 500), u"+4412345" + DecimalText(i)});
+            } else {
+                m.senderName = u"Contact " + DecimalText(i % 500);
+                m.senderAddress = u"+4412345" + DecimalText(i);
+            }
+            m.delivered = FileTimeFromUint64(134000000000000000ull + static_cast<std::uint64_t>(i));
+            m.size = 40;
+            m.flags = 1;
+            if (!AddMessage(*db, *folder, m, error)) return false;
+        }
+    }
+    return tx.Commit();
+}
+
+void BM_ReadStoreAndSaveDataFile(benchmark::State& state) {
+    std::string phone = StoreBenchPath("phone.db");
+    std::string file = StoreBenchPath("backup.dat");
+    if (!FillStorePhone(phone)) {
+        state.SkipWithError("cannot build the phone");
+        return;
+    }
+    SetPhonePath(phone);
+    for (auto _ : state) {
+        SmsTree tree;
+        auto start = std::chrono::steady_clock::now();
+        if (ReadSmsFromStore(&tree, nullptr) != 0) state.SkipWithError("read failed");
+        auto read = std::chrono::steady_clock::now();
+        if (ExportSmsDataFile(&tree, Utf8ToUtf16(file), nullptr) != 0)
+            state.SkipWithError("write failed");
+        auto written = std::chrono::steady_clock::now();
+        double readSeconds = std::chrono::duration<double>(read - start).count();
+        double writeSeconds = std::chrono::duration<double>(written - read).count();
+        state.counters["read_s"] = readSeconds;
+        state.counters["read_msgs_per_s"] = kStoreMessages / readSeconds;
+        state.counters["save_s"] = writeSeconds;
+        state.counters["save_msgs_per_s"] = kStoreMessages / writeSeconds;
+    }
+    SetPhonePath("");
+    RemovePhoneFile(phone);
+    std::filesystem::remove(file);
+}
+BENCHMARK(BM_ReadStoreAndSaveDataFile)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace

@@ -1,0 +1,76 @@
+#include "contacts/contact_files.h"
+#include "contacts/contact_job.h"
+#include "contacts/contact_operations.h"
+#include "contacts/phone_contacts_writer.h"
+#include "core/operation_request.h"
+
+namespace {
+
+enum class SimPart { Complete, Partial, Stopped };
+
+// Writes the SIM records; on a stop, result holds the code.
+SimPart WriteSimPart(ContactJob& job, ProgressBar* bar, ResultCode& result) {
+    std::int32_t needed = 0;
+    std::int32_t free = 0;
+    std::int32_t failed = 0;
+    if (WriteSimContacts(job.sim, &job.list, needed, free, failed, bar) >= 0)
+        return SimPart::Complete;
+    if (needed > free) {
+        result = 106;
+        return SimPart::Stopped;
+    }
+    if (failed > 0) {
+        result = 107;
+        return SimPart::Partial;
+    }
+    result = 105;
+    return SimPart::Stopped;
+}
+
+// 0, 110 with some contacts failed, 109 when nothing could be attempted.
+ResultCode WritePhonePart(ContactJob& job, ProgressBar* bar) {
+    std::int32_t failed = 0;
+    if (WritePhoneContacts(job.store, &job.list, failed, bar) >= 0) return 0;
+    return failed > 0 ? 110 : 109;
+}
+
+ResultCode WriteChosenStores(ContactJob& job, std::int32_t contactType, ProgressBar* bar,
+                             int& total) {
+    bool sim = contactType != ContactTypeChoice::Phone;
+    bool phone = contactType != ContactTypeChoice::Sim;
+    if (sim && OpenSimPhonebook(job.sim) != kSimDone) return 104;
+    if (phone && !OpenPhoneContactStore(job.store)) return 108;
+    if (bar != nullptr) {
+        if (sim) total += SimContactCount(job.list);
+        if (phone) total += PhoneContactCount(job.list);
+        BeginProgress(bar, total);
+    }
+    ResultCode result = 0;
+    bool simPartial = false;
+    if (sim) {
+        SimPart part = WriteSimPart(job, bar, result);
+        if (part == SimPart::Stopped || !phone) return result;
+        simPartial = part == SimPart::Partial;
+    }
+    result = WritePhonePart(job, bar);
+    if (!simPartial) return result;
+    if (result == 0) return 107;
+    return result == 110 ? 111 : result;
+}
+
+}  // namespace
+
+ResultCode ImportContactsFromFile(std::u16string_view path, std::int32_t contactType,
+                                  ProgressBar* bar) {
+    if (NoPath(path)) return 102;
+    if (contactType != ContactTypeChoice::Sim && contactType != ContactTypeChoice::Phone &&
+        contactType != ContactTypeChoice::SimAndPhone)
+        return 101;
+    ContactJob job;
+    // The whole file is read before any store is opened, so an unreadable file touches none.
+    if (ReadContactFile(job.list, path) < 0) return 103;
+    int total = 0;
+    ResultCode result = WriteChosenStores(job, contactType, bar, total);
+    if (result == 0) EndProgress(bar, total);
+    return result;
+}

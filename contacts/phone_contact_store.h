@@ -1,0 +1,29 @@
+#pragma once
+// The phone's contact database, through its object model: opening it for one operation,
+// counting and reading its contacts. The writer (phone_contacts_writer.h) uses the same store.
+
+#include <cstdint>
+
+#include "contacts/contact_list.h"
+#include "platform/contact_database.h"
+#include "platform/progress_bar.h"
+
+struct PhoneContactStore {
+    ComPtr<IPOutlookApp> app;
+    ComPtr<IFolder> contactsFolder;
+    ComPtr<IPOutlookItemCollection> items;
+    bool comStarted = false;
+};
+
+void InitPhoneContactStore(PhoneContactStore& store);
+// What was obtained before a failure stays in the store for ClosePhoneContactStore.
+bool OpenPhoneContactStore(PhoneContactStore& store);
+// Safe on a closed or half-opened store, and twice.
+void ClosePhoneContactStore(PhoneContactStore& store);
+
+// Contacts in the folder, or -1 without an item collection; only sizes the progress bar.
+std::int32_t StoredPhoneContactCount(const PhoneContactStore& store);
+
+// Appends every contact in the folder's order, one progress step per position visited. A
+// contact that cannot be fetched is skipped. 0, or -1 without an item collection or a list.
+std::int32_t ReadPhoneContacts(const PhoneContactStore& store, ContactList* list, ProgressBar* bar);

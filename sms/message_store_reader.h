@@ -1,0 +1,40 @@
+#pragma once
+// Reading the phone's SMS out of the message store into a new tree, and the store connection
+// that the store writer shares.
+
+#include <string_view>
+
+#include "core/result_code.h"
+#include "platform/message_store.h"
+#include "platform/progress_bar.h"
+#include "sms/sms_tree.h"
+
+// Both null until opened; closed (store first, then session) when it goes out of scope.
+struct SmsStoreConnection {
+    SmsStoreConnection() = default;
+    ~SmsStoreConnection();
+    SmsStoreConnection(const SmsStoreConnection&) = delete;
+    SmsStoreConnection& operator=(const SmsStoreConnection&) = delete;
+
+    MapiPtr<IMAPISession> session;
+    MapiPtr<IMsgStore> store;
+};
+
+// "sms", "Text Messages" or "txt", letter case ignored, the whole name.
+bool IsSmsStoreName(std::u16string_view name);
+
+// Logs on and opens the first store with an SMS store name; on failure nothing stays open.
+bool OpenSmsStore(SmsStoreConnection& connection);
+void CloseSmsStore(SmsStoreConnection& connection);
+
+// The store's top folder: 0, or -2.
+int OpenSmsTopFolder(SmsStoreConnection& connection, MapiPtr<IMAPIFolder>& folder);
+
+// Reads the folders and messages below the top folder into a new root that replaces the tree's
+// only when everything was read: 0, or -2 with the tree as it was. The bar gets a range of 1000,
+// one step per node and ends at 1000.
+int ReadSmsStoreTree(SmsStoreConnection& connection, SmsTree& tree, ProgressBar* bar);
+
+// One message's fields; only a message that cannot be opened fails (-2). Missing properties
+// leave their fields empty.
+int ReadSmsStoreMessage(SmsStoreConnection& connection, const EntryId& id, SmsMessageData& data);

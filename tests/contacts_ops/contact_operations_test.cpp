@@ -1,0 +1,325 @@
+#include "contacts/contact_operations.h"
+
+#include <filesystem>
+
+#include "contacts/copy_sim_contacts.h"
+#include "ops_fixture.h"
+
+namespace {
+
+enum Type : std::int32_t { kSim = 1, kPhone = 2, kBoth = 3 };
+
+struct Fault {
+    const char* name = nullptr;
+    std::int64_t at = 0;
+};
+
+class ContactOperationsTest : public OpsTest {
+  protected:
+    // Two SIM entries and two phone contacts on the phone.
+    void FillPhone() {
+        AddSim(1, u"Anna", u"111");
+        AddSim(2, u"", u"222");
+        AddPhone(Person(u"Bo", u"Berg", u"333"));
+        AddPhone(EveryField(u"x"));
+    }
+
+    void SetFaults(std::initializer_list<Fault> faults) {
+        auto db = Db();
+        for (const Fault& f : faults) {
+            if (f.name == nullptr) continue;
+            ASSERT_TRUE(SetFaultSwitch(*db, *FaultPointByName(f.name), f.at));
+        }
+        ResetFaultCounters();
+    }
+};
+
+// ---- export
+
+TEST_F(ContactOperationsTest, ExportWritesTheChosenStoresSimFirst) {
+    FillPhone();
+    ProgressRecorder bar;
+    std::u16string path = files_.U16Path("all.txt");
+    ASSERT_EQ(ExportContactsToFile(path, kBoth, &bar), 0);
+    EXPECT_EQ(bar.messages, Progress(4, 4, 4));
+    ContactList read;
+    ASSERT_EQ(ReadContactFile(read, path), kContactFileDone);
+    EXPECT_EQ(read.sim, (std::vector<SimContactRecord>{{u"Anna", u"111"}, {u"", u"222"}}));
+    EXPECT_EQ(read.phone, PhoneContacts());
+
+    // An empty SIM gives a backup of the mark alone, and the bar no range.
+    MakePhone(SimSetup{});
+    ProgressRecorder empty;
+    ASSERT_EQ(ExportContactsToFile(path, kSim, &empty), 0);
+    EXPECT_EQ(ReadBytes(files_ / "all.txt"), "\xFF\xFE");
+    EXPECT_EQ(empty.messages, Progress(0, 0, 0));
+}
+
+TEST_F(ContactOperationsTest, ExportFailuresWriteNothingAndKeepAnOldFile) {
+    struct Case {
+        std::int32_t type;
+        Fault fault, second;
+        ResultCode code;
+        std::vector<ProgressMessage> progress;
+    };
+    const Case cases[] = {
+        {0, {}, {}, 1, {Pos(0)}},
+        {4, {}, {}, 1, {Pos(0)}},
+        {kSim, {"sim.open"}, {}, 3, {}},
+        // The SIM is tried first: its failure hides a broken database.
+        {kBoth, {"sim.open"}, {"contacts.com"}, 3, {}},
+        {kSim, {"sim.caps"}, {}, 4, Progress(2, 0, -1)},
+        {kBoth, {"sim.status", 2}, {}, 4, Progress(4, 0, -1)},
+        {kPhone, {"contacts.com"}, {}, 5, {}},
+        {kBoth, {"contacts.logon"}, {}, 5, {}},
+        {kPhone, {"contacts.items"}, {}, 5, {}},
+    };
+    for (const Case& c : cases) {
+        MakePhone(SimSetup{});
+        FillPhone();
+        SetFaults({c.fault, c.second});
+        WriteBytes(files_ / "old.txt", "old");
+        ProgressRecorder bar;
+        EXPECT_EQ(ExportContactsToFile(files_.U16Path("old.txt"), c.type, &bar), c.code)
+            << c.type << " " << (c.fault.name ? c.fault.name : "");
+        EXPECT_EQ(bar.messages, c.progress) << c.code;
+        EXPECT_EQ(ReadBytes(files_ / "old.txt"), "old");
+    }
+}
+
+TEST_F(ContactOperationsTest, ExportPathAndFileFailures) {
+    FillPhone();
+    SetFaults({{"sim.open"}, {"contacts.com"}});
+    ProgressRecorder bar;
+    // The path is tested before anything is opened, even before the type.
+    EXPECT_EQ(ExportContactsToFile(u"", 0, &bar), 2);
+    EXPECT_EQ(ExportContactsToFile(std::u16string_view(), kBoth, &bar), 2);
+    EXPECT_TRUE(bar.messages.empty());
+
+    ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
+    std::filesystem::create_directory(files_ / "folder");
+    EXPECT_EQ(ExportContactsToFile(files_.U16Path("folder"), kBoth, &bar), 7);
+    EXPECT_EQ(bar.messages, Progress(4, 4, -1));  // no final position after a failure
+    EXPECT_EQ(ExportContactsToFile(files_.U16Path("missing/x.txt"), kPhone, nullptr), 7);
+    EXPECT_FALSE(std::filesystem::exists(files_ / "missing"));
+}
+
+TEST_F(ContactOperationsTest, ExportCountsSkippedPositionsAndSurvivesAFailedCountQuery) {
+    FillPhone();
+    AddPhone(Person(u"Cy", u""));
+    SetFaults({{"contacts.item", 2}, {"sim.status", 1}});
+    ProgressRecorder bar;
+    std::u16string path = files_.U16Path("out.csv");
+    ASSERT_EQ(ExportContactsToFile(path, kBoth, &bar), 0);
+    // No SIM count for the range, yet every entry read and every position visited steps.
+    EXPECT_EQ(bar.messages, Progress(3, 5, 3));
+    std::string csv = ReadBytes(files_ / "out.csv");
+    EXPECT_EQ(csv.rfind("SIM Contacts,", 0), 0u);
+    EXPECT_NE(csv.find("\"[Cy]\""), std::string::npos);
+    EXPECT_EQ(csv.find("x-Title"), std::string::npos);  // the unfetched contact
+}
+
+// ---- import
+
+struct ImportCase {
+    const char* label;
+    std::int32_t type;
+    SimSetup sim;
+    Fault fault, second;
+    ResultCode code;
+    std::size_t simAfter;    // the SIM holds one entry beforehand
+    std::size_t phoneAfter;  // the database holds one contact beforehand
+};
+
+class ImportCodes : public ContactOperationsTest, public testing::WithParamInterface<ImportCase> {};
+
+// The backup: three new SIM entries and three new contacts, plus one of each already held.
+TEST_P(ImportCodes, EachFailurePointReportsItsCodeAndWritesWhatItShould) {
+    const ImportCase& c = GetParam();
+    MakePhone(c.sim);
+    AddSim(1, u"Held", u"1");
+    AddPhone(Person(u"Held", u""));
+    ContactList list;
+    AddSimContact(list, u"Held", u"1");
+    AddPhoneContact(list, TextsOf(Person(u"Held", u"")));
+    for (const char16_t* n : {u"A", u"B", u"C"}) {
+        AddSimContact(list, n, u"9");
+        AddPhoneContact(list, TextsOf(Person(n, u"")));
+    }
+    std::u16string path = Backup(list);
+    SetFaults({c.fault, c.second});
+    EXPECT_EQ(ImportContactsFromFile(path, c.type, nullptr), c.code);
+    ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
+    EXPECT_EQ(SimEntries().size(), c.simAfter);
+    EXPECT_EQ(PhoneContacts().size(), c.phoneAfter);
+}
+
+const SimSetup kRoomy{};
+const SimSetup kThreeFree{4, 14, 40};
+const SimSetup kTwoFree{3, 14, 40};
+
+INSTANTIATE_TEST_SUITE_P(
+    Import, ImportCodes,
+    testing::Values(
+        ImportCase{"Both", kBoth, kRoomy, {}, {}, 0, 4, 4},
+        ImportCase{"SimOnly", kSim, kRoomy, {}, {}, 0, 4, 1},
+        ImportCase{"PhoneOnly", kPhone, kRoomy, {}, {}, 0, 1, 4},
+        ImportCase{"ExactlyEnoughRoom", kBoth, kThreeFree, {}, {}, 0, 4, 4},
+        ImportCase{"SimRefused", kBoth, kRoomy, {"sim.open"}, {"contacts.com"}, 104, 1, 1},
+        ImportCase{"SimCaps", kSim, kRoomy, {"sim.caps"}, {}, 105, 1, 1},
+        ImportCase{"SimStatusStopsBoth", kBoth, kRoomy, {"sim.status", 2}, {}, 105, 1, 1},
+        ImportCase{"SimFull", kSim, kTwoFree, {}, {}, 106, 1, 1},
+        ImportCase{"SimFullStopsBoth", kBoth, kTwoFree, {}, {}, 106, 1, 1},
+        ImportCase{"SimEntryRefused", kSim, kRoomy, {"sim.write", 2}, {}, 107, 3, 1},
+        ImportCase{"SimEntryRefusedPhoneFine", kBoth, kRoomy, {"sim.write", 1}, {}, 107, 3, 4},
+        ImportCase{"ComRefused", kPhone, kRoomy, {"contacts.com"}, {}, 108, 1, 1},
+        ImportCase{"FolderRefusedBoth", kBoth, kRoomy, {"contacts.folder"}, {}, 108, 1, 1},
+        ImportCase{"ContactNotSaved", kPhone, kRoomy, {"contacts.save", 2}, {}, 110, 1, 3},
+        ImportCase{"ContactNotCreatedBoth", kBoth, kRoomy, {"contacts.add", 1}, {}, 110, 4, 3},
+        ImportCase{
+            "BothPartial", kBoth, kRoomy, {"sim.write", 3}, {"contacts.save", 1}, 111, 3, 3}),
+    [](const testing::TestParamInfo<ImportCase>& info) { return info.param.label; });
+
+TEST_F(ContactOperationsTest, ImportArgumentAndFileFailuresTouchNoStore) {
+    AddSim(1, u"Held", u"1");
+    // Switches that would fail any store access show that none is made.
+    SetFaults({{"sim.open"}, {"contacts.com"}});
+    ProgressRecorder bar;
+    EXPECT_EQ(ImportContactsFromFile(u"", 9, &bar), 102);
+    EXPECT_EQ(ImportContactsFromFile(files_.U16Path("b.txt"), 0, &bar), 101);
+    EXPECT_EQ(ImportContactsFromFile(files_.U16Path("b.txt"), 4, &bar), 101);
+    EXPECT_EQ(ImportContactsFromFile(files_.U16Path("missing.txt"), kBoth, &bar), 103);
+    std::filesystem::create_directory(files_ / "dir");
+    EXPECT_EQ(ImportContactsFromFile(files_.U16Path("dir"), kSim, &bar), 103);
+    EXPECT_TRUE(bar.messages.empty());
+}
+
+TEST_F(ContactOperationsTest, ImportingTwiceAddsNothingTheSecondTime) {
+    ContactList list;
+    AddSimContact(list, u"Anna", u"111");
+    AddSimContact(list, u"Name only", u"");
+    AddPhoneContact(list, TextsOf(EveryField(u"a")));
+    AddPhoneContact(list, TextsOf(Person(u"", u"", u"555")));  // no name: never written
+    std::u16string path = Backup(list);
+
+    ProgressRecorder first, second;
+    ASSERT_EQ(ImportContactsFromFile(path, kBoth, &first), 0);
+    ASSERT_EQ(ImportContactsFromFile(path, kBoth, &second), 0);
+    // The range counts the file's records; the writers step once per record they try.
+    EXPECT_EQ(first.messages, Progress(4, 2, 4));
+    EXPECT_EQ(second.messages, Progress(4, 0, 4));
+    EXPECT_EQ(SimEntries(), (std::vector<SimEntry>{{u"Anna", u"111"}}));
+    EXPECT_EQ(PhoneContacts(), (std::vector<PhoneContactRecord>{EveryField(u"a")}));
+}
+
+TEST_F(ContactOperationsTest, ImportProgressOnFailureAndForEmptyKinds) {
+    ContactList list;
+    AddPhoneContact(list, TextsOf(Person(u"A", u"")));
+    std::u16string path = Backup(list);
+    // A file of phone contacts into the SIM: nothing to write, no range, position 0.
+    ProgressRecorder simOnly;
+    EXPECT_EQ(ImportContactsFromFile(path, kSim, &simOnly), 0);
+    EXPECT_EQ(simOnly.messages, Progress(0, 0, 0));
+    EXPECT_TRUE(SimEntries().empty());
+
+    SetFaults({{"contacts.save"}});
+    ProgressRecorder failed;
+    EXPECT_EQ(ImportContactsFromFile(path, kPhone, &failed), 110);
+    EXPECT_EQ(failed.messages, Progress(1, 1, -1));
+}
+
+// ---- copy SIM to phone
+
+TEST(ConvertSimToPhoneContacts, NamesNumbersAndTheSimCategory) {
+    ContactList list;
+    AddSimContact(list, u"Anna Maria Berg", u"111");
+    AddSimContact(list, u"No number", u"");
+    AddSimContact(list, u"", u"");
+    AddSimContact(list, u"", u"444");
+    AddPhoneContact(list, TextsOf(Person(u"Already", u"")));
+    EXPECT_EQ(ConvertSimToPhoneContacts(list), 0);
+    PhoneContactRecord whole;
+    whole.firstName = u"Anna Maria Berg";
+    whole.mobileTelephoneNumber = u"111";
+    whole.categories = u"SIM";
+    PhoneContactRecord nameless = whole;
+    nameless.firstName = u"SIM4";
+    nameless.mobileTelephoneNumber = u"444";
+    EXPECT_EQ(list.phone,
+              (std::vector<PhoneContactRecord>{Person(u"Already", u""), whole, nameless}));
+    EXPECT_EQ(list.sim.size(), 4u);
+}
+
+TEST_F(ContactOperationsTest, CopyingTwiceAddsTheContactsOnce) {
+    AddSim(1, u"Anna", u"111");
+    AddSim(5, u"", u"555");
+    AddSim(6, u"No number", u"");
+    ProgressRecorder first, second;
+    ASSERT_EQ(CopySimContactsToPhone(&first), 0);
+    ASSERT_EQ(CopySimContactsToPhone(&second), 0);
+    EXPECT_EQ(first.messages, Progress(6, 5, 6));
+    EXPECT_EQ(second.messages, Progress(6, 3, 6));
+    std::vector<PhoneContactRecord> phone = PhoneContacts();
+    ASSERT_EQ(phone.size(), 2u);
+    EXPECT_EQ(phone[0].firstName, u"Anna");
+    EXPECT_EQ(phone[1].firstName, u"SIM2");
+    EXPECT_EQ(phone[1].categories, u"SIM");
+    EXPECT_EQ(SimEntries().size(), 3u);  // the SIM is only read
+
+    MakePhone(SimSetup{});
+    ProgressRecorder empty;
+    EXPECT_EQ(CopySimContactsToPhone(&empty), 0);
+    EXPECT_EQ(empty.messages, Progress(0, 0, 0));
+    EXPECT_TRUE(PhoneContacts().empty());
+}
+
+TEST_F(ContactOperationsTest, CopyFailuresReportTheirCodes) {
+    struct Case {
+        Fault fault, second;
+        ResultCode code;
+        std::size_t phoneAfter;
+    };
+    const Case cases[] = {
+        {{"sim.open"}, {"contacts.com"}, 201, 0}, {{"sim.caps"}, {}, 202, 0},
+        {{"contacts.com"}, {}, 203, 0},           {{"contacts.items"}, {}, 203, 0},
+        {{"contacts.save", 2}, {}, 205, 2},       {{"contacts.add", 3}, {}, 205, 2},
+    };
+    for (const Case& c : cases) {
+        MakePhone(SimSetup{});
+        AddSim(1, u"A", u"1");
+        AddSim(2, u"B", u"2");
+        AddSim(3, u"C", u"3");
+        SetFaults({c.fault, c.second});
+        ProgressRecorder bar;
+        EXPECT_EQ(CopySimContactsToPhone(&bar), c.code) << c.fault.name;
+        EXPECT_EQ(bar.Count(PBM_SETPOS), 0) << c.fault.name;
+        ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
+        EXPECT_EQ(PhoneContacts().size(), c.phoneAfter) << c.fault.name;
+    }
+}
+
+// ---- round trip
+
+TEST_F(ContactOperationsTest, BackupThenRestoreIntoAnEmptyPhoneReproducesEverything) {
+    AddSim(2, u"Ånna Ödmark", u"+46 70 111");
+    AddSim(9, u"", u"*100#");
+    AddSim(10, u"No number", u"");
+    AddPhone(EveryField(u"één"));
+    PhoneContactRecord partial = Person(u"Zoë", u"Ng", u"+1 555");
+    partial.categories = u"Friends; Work";
+    partial.homeAddressStreet = u"1 \"Quoted\" Road, Flat = 2";
+    AddPhone(partial);
+    std::u16string path = files_.U16Path("full.txt");
+    ASSERT_EQ(ExportContactsToFile(path, kBoth, nullptr), 0);
+    std::vector<SimEntry> sim = SimEntries();
+    std::vector<PhoneContactRecord> phone = PhoneContacts();
+
+    MakePhone(SimSetup{});
+    ASSERT_EQ(ImportContactsFromFile(path, kBoth, nullptr), 0);
+    // The numberless entry has nothing to restore; the rest come back in order.
+    sim.pop_back();
+    EXPECT_EQ(SimEntries(), sim);
+    EXPECT_EQ(PhoneContacts(), phone);
+}
+
+}  // namespace

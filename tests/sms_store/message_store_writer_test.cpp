@@ -1,0 +1,263 @@
+#include "sms/message_store_writer.h"
+
+#include <algorithm>
+
+#include "platform/phone/message_rows.h"
+#include "sms/sms_operations.h"
+#include "sms_store_fixture.h"
+
+namespace {
+
+SmsNode& AddFolderNode(SmsNode& parent, std::u16string name) {
+    auto node = CreateSmsNode(kSmsFolderKind);
+    SetSmsNodeName(*node, name);
+    SmsNode& raw = *node;
+    parent.children.push_back(std::move(node));
+    return raw;
+}
+
+SmsNode& AddMessageNode(SmsNode& parent, SmsMessageData data) {
+    auto node = CreateSmsNode(kSmsMessageKind);
+    node->message = std::make_unique<SmsMessageData>(std::move(data));
+    SmsNode& raw = *node;
+    parent.children.push_back(std::move(node));
+    return raw;
+}
+
+SmsMessageData Data(std::u16string text, std::u16string sender, std::uint32_t flags,
+                    std::vector<SmsRecipient> to = {}) {
+    SmsMessageData m;
+    m.text = std::move(text);
+    m.senderAddress = sender;
+    m.senderName = sender.empty() ? u"" : u"N" + sender;
+    m.deliveryTime = FileTimeFromUint64(1000);
+    m.lastModificationTime = FileTimeFromUint64(2000);
+    m.size = 77;
+    m.flags = flags;
+    m.recipients = std::move(to);
+    return m;
+}
+
+// Root → A (three received messages), B (a sent one and an unsent one).
+SmsTree SampleTree() {
+    SmsTree tree;
+    tree.root = CreateSmsNode(kSmsFolderKind);
+    SmsNode& a = AddFolderNode(*tree.root, u"A");
+    for (int i = 0; i < 3; ++i)
+        AddMessageNode(a, Data(u"a" + DecimalText(i), u"+1", 1));
+    SmsNode& b = AddFolderNode(*tree.root, u"B");
+    AddMessageNode(b, Data(u"b0", u"", 1, {{u"Ann", u"+2"}}));
+    AddMessageNode(b, Data(u"b1", u"", kSmsUnsentFlag, {{u"Bob", u"+3"}}));
+    return tree;
+}
+
+class MessageStoreWriterTest : public SmsStoreTest {
+  protected:
+    // Each folder below the top with its number of messages, in store order.
+    std::string Summary() {
+        auto db = Db();
+        std::string out;
+        for (const FolderRow& folder : ChildFolders(*db, top_))
+            out += Utf16ToUtf8(folder.name) + ":" +
+                   std::to_string(FolderMessages(*db, folder.id).size()) + " ";
+        return out;
+    }
+
+    std::string ReadBack() {
+        SmsTree tree;
+        EXPECT_EQ(ReadSmsFromStore(&tree, nullptr), 0);
+        return tree.root ? DumpSmsTree(*tree.root) : "";
+    }
+};
+
+TEST_F(MessageStoreWriterTest, WritesTheFivePropertiesOneTimeAndSenderOrFirstRecipient) {
+    SmsTree tree;
+    tree.root = CreateSmsNode(kSmsFolderKind);
+    SmsNode& f = AddFolderNode(*tree.root, u"F");
+    AddMessageNode(f, Data(u"received", u"+1", 1, {{u"Ignored", u"+9"}}));
+    AddMessageNode(f, Data(u"unsent", u"", kSmsUnsentFlag | 1,
+                           {{u"First", u"+2"}, {u"Second", u"+3"}, {u"Third", u"+4"}}));
+    AddMessageNode(f, Data(u"nobody", u"", 1));
+    ASSERT_EQ(RestoreSms(&tree, nullptr), 0);
+
+    auto db = Db();
+    auto folders = ChildFolders(*db, top_);
+    ASSERT_EQ(folders.size(), 1u);
+    auto ids = FolderMessages(*db, folders[0].id);
+    ASSERT_EQ(ids.size(), 3u);
+    std::vector<std::vector<ULONG>> tags;
+    for (std::int64_t id : ids) {
+        tags.emplace_back();
+        for (const StoredProp& p : LoadMessageProps(*db, id)) {
+            tags.back().push_back(p.value.ulPropTag);
+            if (p.value.ulPropTag == PR_MESSAGE_CLASS_W) {
+                EXPECT_EQ(p.value.lpszW, u"IPM.SMStext");
+            }
+            if (p.value.ulPropTag == PR_MESSAGE_STATUS) {
+                EXPECT_EQ(static_cast<ULONG>(p.value.l), MSGSTATUS_RECTYPE_SMS);
+            }
+        }
+    }
+    const std::vector<ULONG> common = {PR_SUBJECT_W, PR_MESSAGE_STATUS, PR_MESSAGE_FLAGS,
+                                       PR_MESSAGE_CLASS_W, PR_MESSAGE_SIZE};
+    // The store keeps properties by tag, not in the order they were set.
+    for (auto& list : tags)
+        std::sort(list.begin(), list.end());
+    auto with = [&](std::vector<ULONG> more) {
+        std::vector<ULONG> all = common;
+        all.insert(all.end(), more.begin(), more.end());
+        std::sort(all.begin(), all.end());
+        return all;
+    };
+    EXPECT_EQ(tags[0],
+              with({PR_MESSAGE_DELIVERY_TIME, PR_SENDER_EMAIL_ADDRESS_W, PR_SENDER_NAME_W}));
+    EXPECT_EQ(tags[1], with({PR_LAST_MODIFICATION_TIME}));
+    EXPECT_EQ(tags[2], with({PR_MESSAGE_DELIVERY_TIME}));
+
+    EXPECT_TRUE(LoadRecipientRows(*db, ids[0]).empty());
+    EXPECT_TRUE(LoadRecipientRows(*db, ids[2]).empty());
+    SRowSet rows = LoadRecipientRows(*db, ids[1]);
+    ASSERT_EQ(rows.size(), 1u);
+    ASSERT_EQ(rows[0].lpProps.size(), 4u);
+    EXPECT_EQ(rows[0].lpProps[0].ulPropTag, PR_RECIPIENT_TYPE);
+    EXPECT_EQ(rows[0].lpProps[0].l, 1);
+    EXPECT_EQ(rows[0].lpProps[1].lpszW, u"SMS");
+    EXPECT_EQ(rows[0].lpProps[2].lpszW, u"+2");
+    EXPECT_EQ(rows[0].lpProps[3].lpszW, u"First");
+}
+
+// The whole way a backup takes: store, data file, load, back into an empty phone.
+TEST_F(MessageStoreWriterTest, ReadSaveLoadRestoreReproducesEveryTickedNode) {
+    std::int64_t inbox = Folder({u"Inbox"});
+    std::int64_t deep = Folder({u"Inbox", u"2024", u"March"});
+    std::int64_t sent = Folder({u"Sent"});
+    Folder({u"Empty"});
+    Add(inbox, Received(u"Hello \"there\"", u"Bob", u"+4411", 1000));
+    Add(inbox, Received(u"Dropped", u"Eve", u"+4415", 1100));
+    Add(deep, Received(u"Old news", u"Ann", u"+4412", 500));
+    Add(sent, Sent(u"On my way", {{u"Anna", u"+4413"}}, 2000));
+    Add(sent, Sent(u"Not yet", {{u"Zed", u"+4414"}}, 3000, true));
+    Add(top_, Received(u"Loose", u"Kim", u"+4416", 4000));
+
+    SmsTree original;
+    ASSERT_EQ(ReadSmsFromStore(&original, nullptr), 0);
+    const std::u16string file = dir_.U16Path("backup.dat");
+    ASSERT_EQ(ExportSmsDataFile(&original, file, nullptr), 0);
+    SmsTree loaded;
+    ASSERT_EQ(LoadSmsDataFile(&loaded, file, nullptr), 0);
+
+    // Untick the "Dropped" message (Inbox's last child) and the "Empty" folder.
+    SmsNode& loadedInbox = SmsChildAt(*loaded.root, 0);
+    ASSERT_EQ(loadedInbox.name, u"Inbox");
+    SetSmsNodeChecked(SmsChildAt(loadedInbox, 2), 0);
+    SetSmsNodeChecked(SmsChildAt(*loaded.root, 2), 0);
+
+    MakePhone(SimSetup{});
+    top_ = TopFolder();
+    ProgressRecorder bar;
+    ASSERT_EQ(RestoreSms(&loaded, &bar), 0);
+    EXPECT_EQ(bar.Count(PBM_STEPIT), 11);  // every node below the root, unticked ones too
+    EXPECT_EQ(bar.messages.back(), (ProgressMessage{PBM_SETPOS, 1000, 0}));
+
+    // Only the time that matches the unsent flag goes back.
+    EXPECT_EQ(ReadBack(),
+              "+F Top of Information Store\n"
+              "  +F Inbox\n"
+              "    +F 2024\n"
+              "      +F March\n"
+              "        +M Old news | Ann <+4412> | d500 m0 s40 f1 |\n"
+              "    +M Hello \"there\" | Bob <+4411> | d1000 m0 s40 f1 |\n"
+              "  +F Sent\n"
+              "    +M On my way |  <> | d2000 m0 s12 f1 | Anna<+4413>\n"
+              "    +M Not yet |  <> | d0 m3007 s12 f9 | Zed<+4414>\n"
+              "  +M Loose | Kim <+4416> | d4000 m0 s40 f1 |\n");
+}
+
+TEST_F(MessageStoreWriterTest, RestoringTwiceDoublesMessagesButNotFolders) {
+    std::int64_t existing = Folder({u"a"});  // the tree's "A", in other letters
+    Add(existing, Received(u"kept", u"X", u"+9", 1));
+    SmsTree tree = SampleTree();
+    ASSERT_EQ(RestoreSms(&tree, nullptr), 0);
+    ASSERT_EQ(RestoreSms(&tree, nullptr), 0);
+    EXPECT_EQ(Summary(), "a:7 B:4 ");
+}
+
+TEST_F(MessageStoreWriterTest, UntickedNodesAreNotRestored) {
+    SmsTree tree = SampleTree();
+    SmsNode& a = SmsChildAt(*tree.root, 0);
+    SetSmsNodeChecked(SmsChildAt(a, 0), 0);
+    SetSmsNodeChecked(SmsChildAt(a, 1), 0);
+    SetSmsNodeChecked(SmsChildAt(a, 2), 0);
+    SetSmsNodeChecked(SmsChildAt(*tree.root, 1), 0);  // B's messages stay ticked
+    ASSERT_EQ(RestoreSms(&tree, nullptr), 0);
+    EXPECT_EQ(Summary(), "A:0 ");  // a ticked folder is made even when it ends up empty
+
+    MakePhone(SimSetup{});
+    top_ = TopFolder();
+    tree = SampleTree();
+    SetSmsNodeChecked(*tree.root, 0);  // nothing chosen at all
+    ProgressRecorder bar;
+    EXPECT_EQ(RestoreSms(&tree, &bar), 0);
+    EXPECT_EQ(Summary(), "");
+    EXPECT_EQ(bar.messages,
+              (std::vector<ProgressMessage>{{PBM_SETRANGE, 0, ProgressRangeParam(1000)},
+                                            {PBM_SETSTEP, 1, 0},
+                                            {PBM_SETPOS, 1000, 0}}));
+}
+
+// Each failure stops the restore with 404 where it is; what was made before it stays.
+TEST_F(MessageStoreWriterTest, FailuresGive404AndKeepWhatWasWritten) {
+    struct Case {
+        const char* fault;
+        int at;
+        const char* summary;
+    };
+    const Case cases[] = {
+        {"sms.logon", 0, ""},
+        {"sms.stores", 0, ""},
+        {"sms.open", 0, ""},
+        {"sms.top", 0, ""},
+        {"sms.folder", 1, ""},              // the top folder
+        {"sms.createfolder", 2, "A:3 "},    // B
+        {"sms.createmessage", 3, "A:2 "},   // the third message
+        {"sms.setprops", 4, "A:2 "},        // the second message's first properties
+        {"sms.setprops", 9, "A:3 "},        // the third message's sender
+        {"sms.setprops", 11, "A:3 B:1 "},   // the first sent message's time
+        {"sms.recipients", 1, "A:3 B:1 "},  // the first sent message's recipient
+    };
+    for (const Case& c : cases) {
+        MakePhone(SimSetup{});
+        top_ = TopFolder();
+        SetFault(c.fault, c.at);
+        SmsTree tree = SampleTree();
+        ProgressRecorder bar;
+        EXPECT_EQ(RestoreSms(&tree, &bar), 404) << c.fault << " at " << c.at;
+        EXPECT_EQ(Summary(), c.summary) << c.fault << " at " << c.at;
+        ASSERT_FALSE(bar.messages.empty());
+        EXPECT_EQ(bar.messages.back(), (ProgressMessage{PBM_SETPOS, 1000, 0}));
+    }
+}
+
+TEST_F(MessageStoreWriterTest, NodesThatCannotBeWrittenGive404) {
+    EXPECT_EQ(RestoreSms(nullptr, nullptr), 404);
+    SmsTree empty;
+    EXPECT_EQ(RestoreSms(&empty, nullptr), 0);
+
+    SmsTree unnamed;
+    unnamed.root = CreateSmsNode(kSmsFolderKind);
+    AddFolderNode(*unnamed.root, u"Fine");
+    AddFolderNode(*unnamed.root, u"");
+    AddFolderNode(*unnamed.root, u"Never");
+    EXPECT_EQ(RestoreSms(&unnamed, nullptr), 404);
+    EXPECT_EQ(Summary(), "Fine:0 ");
+
+    SmsTree noData;
+    noData.root = CreateSmsNode(kSmsFolderKind);
+    SmsNode& f = AddFolderNode(*noData.root, u"G");
+    AddMessageNode(f, Data(u"one", u"+1", 1));
+    f.children.push_back(CreateSmsNode(kSmsMessageKind));
+    EXPECT_EQ(RestoreSms(&noData, nullptr), 404);
+    EXPECT_EQ(Summary(), "Fine:0 G:1 ");
+}
+
+}  // namespace

@@ -1,0 +1,68 @@
+#pragma once
+// A phone per test with an SMS store and helpers to fill it, and a readable dump of a tree so
+// that whole trees can be compared at once.
+
+#include <string>
+
+#include "../phone/phone_fixture.h"
+#include "platform/text.h"
+#include "sms/sms_tree.h"
+
+class SmsStoreTest : public PhoneTest {
+  protected:
+    void SetUp() override {
+        PhoneTest::SetUp();
+        top_ = TopFolder();
+    }
+
+    // The SMS store's top folder of the current phone, made on first use.
+    std::int64_t TopFolder() {
+        std::string error;
+        auto top = SmsTopFolder(*Db(), error);
+        EXPECT_TRUE(top) << error;
+        return top.value_or(0);
+    }
+
+    std::int64_t Folder(std::vector<std::u16string> path) {
+        std::string error;
+        auto id = AddFolderPath(*Db(), top_, path, error);
+        EXPECT_TRUE(id) << error;
+        return id.value_or(0);
+    }
+
+    void Add(std::int64_t folder, const MessageSpec& spec) {
+        std::string error;
+        ASSERT_TRUE(AddMessage(*Db(), folder, spec, error)) << error;
+    }
+
+    static MessageSpec Received(std::u16string text, std::u16string name, std::u16string address,
+                                std::uint64_t delivered) {
+        MessageSpec m;
+        m.subject = std::move(text);
+        m.senderName = std::move(name);
+        m.senderAddress = std::move(address);
+        m.delivered = FileTimeFromUint64(delivered);
+        m.modified = FileTimeFromUint64(delivered + 5);
+        m.size = 40;
+        m.flags = 1;
+        return m;
+    }
+
+    static MessageSpec Sent(std::u16string text, std::vector<MessageRecipientSpec> to,
+                            std::uint64_t time, bool unsent = false) {
+        MessageSpec m;
+        m.subject = std::move(text);
+        m.to = std::move(to);
+        m.delivered = FileTimeFromUint64(time);
+        m.modified = FileTimeFromUint64(time + 7);
+        m.size = 12;
+        m.flags = unsent ? kSmsUnsentFlag | 1 : 1;
+        return m;
+    }
+
+    std::int64_t top_ = 0;
+};
+
+// One line per node, indented by depth: a folder's tick and name, a message's tick and every
+// field the data file keeps.
+std::string DumpSmsTree(const SmsNode& root);
