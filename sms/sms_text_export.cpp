@@ -1,10 +1,8 @@
 #include "sms/sms_text_export.h"
 
-#include <new>
-
-#include "platform/files.h"
 #include "platform/text.h"
 #include "sms/extract_address.h"
+#include "sms/sms_export_file.h"
 #include "sms/sms_message_order.h"
 
 namespace {
@@ -61,24 +59,14 @@ int WriteSmsTextNode(SmsNode& node, Utf8TextSink& out, ProgressBar* bar, int sor
 
 int WriteSmsTextFile(SmsTree& tree, std::u16string_view path, ProgressBar* bar, int sortBy,
                      int sequence) {
-    BeginProgress(bar, 1000);
-    ReplacingFile file;
-    int result = -2;
-    if (file.Open(path) && tree.root) {
-        Utf8TextSink out(file.stream());
-        WriteSmsTextNode(*tree.root, out, bar, sortBy, sequence);
-        if (out.Flush() && file.Commit()) result = 0;
-    }
-    EndProgress(bar, 1000);
-    return result;
+    return WriteSmsExportFile(tree, path, bar, [&](SmsNode& root, Utf8TextSink& out) {
+        WriteSmsTextNode(root, out, bar, sortBy, sequence);
+    });
 }
 
 ResultCode ExportSmsText(SmsTree* tree, std::u16string_view path, ProgressBar* bar, int sortBy,
                          int sequence) {
-    if (tree == nullptr || path.empty()) return 403;
-    try {
-        return WriteSmsTextFile(*tree, path, bar, sortBy, sequence) == 0 ? 0 : 403;
-    } catch (const std::bad_alloc&) {
-        return 403;
-    }
+    return RunSmsExport(tree, path, [&](SmsTree& whole) {
+        return WriteSmsTextFile(whole, path, bar, sortBy, sequence);
+    });
 }

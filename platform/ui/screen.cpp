@@ -1,8 +1,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
+#include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
 #include <QToolButton>
@@ -313,6 +315,18 @@ HWND CreateFrameWindow(std::u16string_view title) {
     screen->setWindowTitle(ui::ToQString(title));
     screen->show();
     return ui::ToHwnd(screen);
+}
+
+bool SetProgramIcon(const std::vector<std::string>& imageFiles) {
+    QIcon icon;
+    for (const std::string& file : imageFiles) {
+        const QPixmap image(QString::fromStdString(file));
+        if (!image.isNull()) icon.addPixmap(image);
+    }
+    if (icon.isNull()) return false;
+    QApplication::setWindowIcon(icon);
+    ui::Screen()->setWindowIcon(icon);
+    return true;
 }
 
 void RotateScreen() {

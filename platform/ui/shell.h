@@ -3,7 +3,9 @@
 // top and a two-key soft-key bar at the bottom. Full-screen dialogs fill the space between them.
 
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/ui_types.h"
 
@@ -41,6 +43,8 @@ bool SHHandleWMSettingChange(HWND window, WPARAM wParam, LPARAM lParam, SHACTIVA
 
 // The frame window the program owns its first dialog with: the screen itself, titled title.
 HWND CreateFrameWindow(std::u16string_view title);
+// The program's icon, from image files of several sizes; false when none could be read.
+bool SetProgramIcon(const std::vector<std::string>& imageFiles);
 
 // Swaps the screen's width and height and sends WM_SETTINGCHANGE to every open dialog, lowest
 // first, after all have their new size. Ctrl+R and the screen's menu do the same.

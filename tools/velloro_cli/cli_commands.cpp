@@ -8,12 +8,12 @@
 #include "console_progress.h"
 #include "contacts/contact_files.h"
 #include "contacts/contact_list.h"
+#include "core/operation_request.h"
 #include "core/result_code.h"
 #include "platform/text.h"
-#include "sms/sms_csv_export.h"
-#include "sms/sms_data_file.h"
-#include "sms/sms_folder_export.h"
-#include "sms/sms_text_export.h"
+#include "sms/export_order.h"
+#include "sms/sms_operations.h"
+#include "sms_path.h"
 
 namespace {
 
@@ -21,17 +21,60 @@ namespace {
 constexpr ResultCode kContactReadFailed = 103;
 constexpr ResultCode kContactWriteFailed = 7;
 
+void PrintLine(std::FILE* stream, const std::u16string& text) {
+    std::string line = Utf16ToUtf8(text) + "\n";
+    std::fputs(line.c_str(), stream);
+}
+
+// Failures print the message the GUI would show; silent success is for the converters.
 int Report(ResultCode code) {
     if (code == 0) return kExitSuccess;
-    std::string text = Utf16ToUtf8(ResultMessage(code)) + "\n";
-    std::fputs(text.c_str(), stderr);
+    PrintLine(stderr, ResultMessage(code));
     return kExitFailure;
+}
+
+int ReportWithSuccessText(ResultCode code, const std::u16string& successText) {
+    if (code == 0) PrintLine(stdout, successText);
+    return Report(code);
 }
 
 // A bar only where someone watches it.
 std::unique_ptr<ConsoleProgressBar> TerminalProgress() {
     if (isatty(fileno(stderr)) == 0) return nullptr;
     return std::make_unique<ConsoleProgressBar>(stderr);
+}
+
+ResultCode Run(const OperationRequest& request) {
+    auto bar = TerminalProgress();
+    return DispatchOperation(request, bar.get());
+}
+
+OperationRequest Request(OperationKind kind, const std::string& path = {}) {
+    OperationRequest request;
+    request.kind = static_cast<std::uint32_t>(kind);
+    request.path = Utf8ToUtf16(path);
+    return request;
+}
+
+// Clears the tick of every named node; false (with a message) when a name matches nothing.
+bool Untick(SmsTree& tree, const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        SmsNode* node = FindSmsNodeByPath(tree, path);
+        if (node == nullptr) {
+            std::fprintf(stderr, "velloro-cli: no SMS folder or message named \"%s\"\n",
+                         path.c_str());
+            return false;
+        }
+        node->checked = 0;
+    }
+    return true;
+}
+
+// An unreadable setting means date, ascending, as the exports take it.
+void ReadOrder(int& sortBy, int& sequence) {
+    ExportOrder order = CurrentExportOrder();
+    sortBy = static_cast<int>(order.sortBy);
+    sequence = static_cast<int>(order.sequence);
 }
 
 }  // namespace
@@ -50,11 +93,17 @@ int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoi
     auto bar = TerminalProgress();
     ResultCode code = LoadSmsDataFile(&tree, Utf8ToUtf16(in), bar.get());
     if (code != 0) return Report(code);
+    int sortBy = order.sortBy;
+    int sequence = order.sequence;
+    if (!order.sortGiven || !order.sequenceGiven) {
+        int storedSort, storedSequence;
+        ReadOrder(storedSort, storedSequence);
+        if (!order.sortGiven) sortBy = storedSort;
+        if (!order.sequenceGiven) sequence = storedSequence;
+    }
     std::u16string path = Utf8ToUtf16(out);
     std::u16string_view extension =
         path.size() >= 4 ? std::u16string_view(path).substr(path.size() - 4) : u"";
-    int sortBy = order.sortGiven ? order.sortBy : 1;
-    int sequence = order.sequenceGiven ? order.sequence : 1;
     if (extension == u".dat") {
         code = ExportSmsDataFile(&tree, path, bar.get());
     } else if (extension == u".txt") {
@@ -65,4 +114,66 @@ int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoi
         code = ExportSmsFolders(&tree, path, bar.get());
     }
     return Report(code);
+}
+
+int BackupContacts(std::int32_t contactType, const std::string& file) {
+    OperationRequest request = Request(OperationKind::ExportContacts, file);
+    request.contactType = contactType;
+    return ReportWithSuccessText(Run(request), u"Export succeeded.");
+}
+
+int RestoreContacts(std::int32_t contactType, const std::string& file) {
+    OperationRequest request = Request(OperationKind::ImportContacts, file);
+    request.contactType = contactType;
+    return ReportWithSuccessText(Run(request), u"Import succeeded.");
+}
+
+int CopySim() {
+    return ReportWithSuccessText(Run(Request(OperationKind::CopySimToPhone)), u"Copy succeeded.");
+}
+
+int BackupSms(const std::vector<std::string>& untick, const std::string& file) {
+    SmsTree tree;
+    OperationRequest read = Request(OperationKind::ReadSmsFromStore);
+    read.smsTree = &tree;
+    if (ResultCode code = Run(read); code != 0) return Report(code);
+    if (!Untick(tree, untick)) return kExitUsage;
+    OperationRequest save = Request(OperationKind::ExportSms, file);
+    save.smsTree = &tree;
+    return ReportWithSuccessText(Run(save), u"Export succeeded.");
+}
+
+int RestoreSms(const std::vector<std::string>& untick, const std::string& file) {
+    SmsTree tree;
+    OperationRequest load = Request(OperationKind::LoadSmsDataFile, file);
+    load.smsTree = &tree;
+    if (ResultCode code = Run(load); code != 0) return Report(code);
+    if (!Untick(tree, untick)) return kExitUsage;
+    OperationRequest restore = Request(OperationKind::RestoreSms);
+    restore.smsTree = &tree;
+    return ReportWithSuccessText(Run(restore), u"Import succeeded.");
+}
+
+int ShowOrder() {
+    int sortBy, sequence;
+    ReadOrder(sortBy, sequence);
+    // As the exports read it: any sort but 1 is by name, any sequence but 1 and 2 keeps the order.
+    const char* sortWord = sortBy == 1 ? "date" : "name";
+    const char* sequenceWord = sequence == 1 ? "asc" : (sequence == 2 ? "desc" : "none");
+    std::printf("%s %s\n", sortWord, sequenceWord);
+    return kExitSuccess;
+}
+
+int StoreOrder(const SmsOrderChoice& order) {
+    int sortBy, sequence;
+    ReadOrder(sortBy, sequence);
+    if (order.sortGiven) sortBy = order.sortBy;
+    if (order.sequenceGiven) sequence = order.sequence;
+    if (WriteExportOrder(static_cast<std::uint32_t>(sortBy),
+                         static_cast<std::uint32_t>(sequence)) != 0) {
+        std::fputs("velloro-cli: the export order could not be stored in the phone's registry\n",
+                   stderr);
+        return kExitFailure;
+    }
+    return kExitSuccess;
 }

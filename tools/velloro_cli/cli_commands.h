@@ -1,15 +1,16 @@
 #pragma once
 // What each velloro-cli command does, apart from parsing its words. Each returns the process's
-// exit status: 0 success, 1 a failed operation (its message is on standard error).
+// exit status.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 constexpr int kExitSuccess = 0;
-constexpr int kExitFailure = 1;
+constexpr int kExitFailure = 1;  // a failed operation; its message is on standard error
 constexpr int kExitUsage = 2;
 
-// 0 keeps the order the phone's registry gives.
+// An order the user named; a part left unnamed comes from the phone's registry.
 struct SmsOrderChoice {
     int sortBy = 0;
     int sequence = 0;
@@ -19,3 +20,11 @@ struct SmsOrderChoice {
 
 int ConvertContacts(const std::string& in, const std::string& out);
 int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoice& order);
+
+int BackupContacts(std::int32_t contactType, const std::string& file);
+int RestoreContacts(std::int32_t contactType, const std::string& file);
+int CopySim();
+int BackupSms(const std::vector<std::string>& untick, const std::string& file);
+int RestoreSms(const std::vector<std::string>& untick, const std::string& file);
+int ShowOrder();
+int StoreOrder(const SmsOrderChoice& order);

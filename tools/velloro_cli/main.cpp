@@ -1,35 +1,67 @@
 // velloro-cli: Velloro's jobs without a window, for scripts and for a look at what the GUI does.
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <clocale>
+#include <cstdio>
 #include <map>
 
 #include "cli_commands.h"
+#include "platform/phone/phone_location.h"
 
 namespace {
 
-const std::map<std::string, int> kSortWords{{"date", 1}, {"name", 2}};
-const std::map<std::string, int> kSequenceWords{{"asc", 1}, {"desc", 2}, {"none", 0}};
+// --type takes a word or any number, which reaches the operation unchanged (so 0 or 9 give the
+// operation's own invalid-type code).
+bool ParseContactType(const std::string& text, std::int32_t& type) {
+    static const std::map<std::string, std::int32_t> kWords{{"sim", 1}, {"phone", 2}, {"both", 3}};
+    if (auto it = kWords.find(text); it != kWords.end()) {
+        type = it->second;
+        return true;
+    }
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), type);
+    return !text.empty() && ec == std::errc() && end == text.data() + text.size();
+}
+
+bool ParseOrderWords(const std::vector<std::string>& words, SmsOrderChoice& order) {
+    for (const std::string& word : words) {
+        if ((word == "date" || word == "name") && !order.sortGiven) {
+            order.sortGiven = true;
+            order.sortBy = word == "date" ? 1 : 2;
+        } else if ((word == "asc" || word == "desc") && !order.sequenceGiven) {
+            order.sequenceGiven = true;
+            order.sequence = word == "asc" ? 1 : 2;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
-    CLI::App app{"Velloro: back up and restore a phone's contacts and SMS messages.",
-                 "velloro-cli"};
+    CLI::App app{
+        "Velloro: back up and restore a phone's contacts and SMS messages.\n"
+        "The phone is --phone FILE, else $VELLORO_PHONE, else the default phone (created with "
+        "demo content on first use).",
+        "velloro-cli"};
     app.require_subcommand(1);
-    app.fallthrough(false);
+    app.failure_message(CLI::FailureMessage::help);
+    std::string phone;
+    app.add_option("--phone", phone, "Phone file to work on (comes before the command)");
 
-    std::string in, out;
+    std::string in, out, file, typeWord;
+    std::vector<std::string> untick, orderWords;
 
     auto* convertContacts = app.add_subcommand(
         "convert-contacts",
-        "Read a contact text backup and write it again: as a text backup, or as CSV when OUT ends "
-        "in .csv.");
+        "Read a contact text backup and write it again: a text backup, or CSV when OUT ends in "
+        ".csv.");
     convertContacts->add_option("IN", in, "Contact text backup to read")->required();
     convertContacts->add_option("OUT", out, "File to write")->required();
 
-    SmsOrderChoice order;
     std::string sortWord, sequenceWord;
     auto* convertSms = app.add_subcommand(
         "convert-sms",
@@ -37,29 +69,81 @@ int main(int argc, char** argv) {
         ".csv (CSV), anything else a folder with one file per message.");
     convertSms->add_option("IN", in, "SMS data file to load")->required();
     convertSms->add_option("OUT", out, "File or folder to write")->required();
-    convertSms->add_option("--sort", sortWord, "Order messages by date or name (default: date)")
+    convertSms->add_option("--sort", sortWord, "date or name (default: the phone's stored order)")
         ->check(CLI::IsMember({"date", "name"}));
-    convertSms->add_option("--order", sequenceWord, "asc, desc or none (default: asc)")
+    convertSms
+        ->add_option("--order", sequenceWord,
+                     "asc, desc or none (default: the phone's stored order)")
         ->check(CLI::IsMember({"asc", "desc", "none"}));
+
+    const char* typeHelp = "sim, phone, both, or a number passed on as it is";
+    auto* backupContacts = app.add_subcommand(
+        "backup-contacts",
+        "Back up the SIM and/or phone contacts to a text backup (or CSV for .csv).");
+    backupContacts->add_option("--type", typeWord, typeHelp)->required();
+    backupContacts->add_option("FILE", file, "Backup file to write")->required();
+
+    auto* restoreContacts = app.add_subcommand(
+        "restore-contacts", "Restore a text backup's contacts, leaving out those already there.");
+    restoreContacts->add_option("--type", typeWord, typeHelp)->required();
+    restoreContacts->add_option("FILE", file, "Backup file to read")->required();
+
+    auto* copySim =
+        app.add_subcommand("copy-sim", "Copy the SIM's contacts to the phone's contacts.");
+
+    const char* untickHelp =
+        "Leave out a folder (Inbox, Inbox/Work) or a message (Inbox#3: the third message of Inbox)";
+    auto* backupSms = app.add_subcommand(
+        "backup-sms",
+        "Read the phone's SMS and save them by FILE's extension: .dat, .txt, .csv, else a folder.");
+    backupSms->add_option("--untick", untick, untickHelp);
+    backupSms->add_option("FILE", file, "File or folder to write")->required();
+
+    auto* restoreSms = app.add_subcommand(
+        "restore-sms", "Load an SMS data file and create its messages again in the phone.");
+    restoreSms->add_option("--untick", untick, untickHelp);
+    restoreSms->add_option("FILE", file, "SMS data file to load")->required();
+
+    auto* order = app.add_subcommand("order",
+                                     "Show the order of the SMS text and CSV exports, or store it: "
+                                     "order [date|name] [asc|desc].");
+    order->add_option("WORDS", orderWords, "date or name, asc or desc")->expected(0, 2);
 
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-        int status = app.exit(e);
-        return status == 0 ? kExitSuccess : kExitUsage;
+        return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
     }
+    if (!phone.empty()) SetPhonePath(phone);
+
+    auto usage = [&](const CLI::App* command, const std::string& why) {
+        std::fprintf(stderr, "velloro-cli: %s\n%s", why.c_str(), command->help().c_str());
+        return kExitUsage;
+    };
 
     if (*convertContacts) return ConvertContacts(in, out);
     if (*convertSms) {
-        if (!sortWord.empty()) {
-            order.sortGiven = true;
-            order.sortBy = kSortWords.at(sortWord);
-        }
-        if (!sequenceWord.empty()) {
-            order.sequenceGiven = true;
-            order.sequence = kSequenceWords.at(sequenceWord);
-        }
-        return ConvertSms(in, out, order);
+        SmsOrderChoice choice;
+        choice.sortGiven = !sortWord.empty();
+        choice.sortBy = sortWord == "date" ? 1 : 2;
+        choice.sequenceGiven = !sequenceWord.empty();
+        choice.sequence = sequenceWord == "asc" ? 1 : (sequenceWord == "desc" ? 2 : 0);
+        return ConvertSms(in, out, choice);
+    }
+    if (*backupContacts || *restoreContacts) {
+        CLI::App* command = *backupContacts ? backupContacts : restoreContacts;
+        std::int32_t type = 0;
+        if (!ParseContactType(typeWord, type)) return usage(command, "unknown --type " + typeWord);
+        return *backupContacts ? BackupContacts(type, file) : RestoreContacts(type, file);
+    }
+    if (*copySim) return CopySim();
+    if (*backupSms) return BackupSms(untick, file);
+    if (*restoreSms) return RestoreSms(untick, file);
+    if (*order) {
+        if (orderWords.empty()) return ShowOrder();
+        SmsOrderChoice choice;
+        if (!ParseOrderWords(orderWords, choice)) return usage(order, "unknown order words");
+        return StoreOrder(choice);
     }
     return kExitUsage;
 }

@@ -1,0 +1,167 @@
+#include "shell/main_panel.h"
+
+#include <optional>
+
+#include "core/progress_window.h"
+#include "platform/text.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/help_viewer.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/shell.h"
+#include "shell/about_box.h"
+#include "shell/dialog_helpers.h"
+#include "shell/dialog_math.h"
+#include "shell/dialog_procs.h"
+#include "shell/program_pictures.h"
+
+namespace {
+
+constexpr int kMainMenuBar = 100;
+constexpr int kDoneCommand = 1;
+constexpr int kContactsTemplate = 109;
+constexpr int kSmsTemplate = 138;
+constexpr int kOptionsTemplate = 139;
+constexpr LPARAM kBackupMode = 1;
+constexpr LPARAM kRestoreMode = 0;
+constexpr std::u16string_view kTitle = u"Velloro";
+
+int g_contentHeight = 0;
+SHACTIVATEINFO g_activation;
+
+RECT ToRect(const DialogRect& r) {
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+int ButtonHeight(HWND panel) {
+    return GetWindowRect(GetDlgItem(panel, kMainPanelButtonIds[0])).Height();
+}
+
+void ComputeContentHeight(HWND panel) {
+    const int textHeight = GetDC(panel).GetTextMetrics().tmHeight;
+    g_contentHeight =
+        MainPanelContentHeight(Pictures().Sizes().bannerHeight, textHeight, ButtonHeight(panel));
+}
+
+void PaintPictures(DeviceContext& dc, const MainPanelLayout& layout) {
+    const ProgramPictures& pictures = Pictures();
+    if (!pictures.AllLoaded()) return;
+    DeviceContext surface = CreateCompatibleSurface(dc, layout.surfaceWidth, layout.surfaceHeight);
+    if (!surface.valid()) return;
+    surface.StretchBlt(ToRect(layout.headerFill), pictures.headerFill);
+    surface.BitBlt(layout.banner.left, layout.banner.top, pictures.banner);
+    surface.StretchBlt(ToRect(layout.bodyFill), pictures.bodyFill);
+    const Font bold = CreateBoldFont();
+    surface.SelectFont(&bold);
+    RECT titleRect = ToRect(layout.title.rect);
+    surface.DrawText(kTitle, titleRect, layout.title.format);
+    dc.BitBlt(0, 0, layout.surfaceWidth, layout.surfaceHeight, surface);
+}
+
+void Paint(HWND panel) {
+    DeviceContext dc = BeginPaint(panel);
+    const RECT client = GetClientRect(panel);
+    const MainPanelLayout layout = LayOutMainPanel(
+        client.Width(), client.Height(), g_contentHeight, dc.GetTextMetrics().tmHeight,
+        ButtonHeight(panel), Pictures().Sizes(), DialogScrollOffset(panel));
+    PaintPictures(dc, layout);
+    for (const ControlPlacement& button : layout.buttons) {
+        MoveWindow(GetDlgItem(panel, button.id), button.rect.left, button.rect.top,
+                   button.rect.Width(), button.rect.Height(), false);
+    }
+}
+
+void CopySimContacts(HWND panel) {
+    if (MessageBox(panel, u"Do you want to copy all SIM contacts to phone memory?", u"Confirm",
+                   MB_YESNO | MB_ICONQUESTION) != IDYES) {
+        return;
+    }
+    UpdateWindow(panel);
+    OperationRequest request;
+    request.owner = panel;
+    request.kind = static_cast<std::uint32_t>(OperationKind::CopySimToPhone);
+    const ResultCode result = RunOperation(request);
+    if (result == 0) {
+        MessageBox(panel, u"Copy succeeded.", u"Success", MB_ICONINFORMATION);
+        return;
+    }
+    const std::u16string text = ResultMessage(result);
+    MessageBox(panel, LimitedText(text, kResultMessageMaxText), std::nullopt, MB_ICONEXCLAMATION);
+}
+
+// Each child dialog sets its own title; the panel's comes back when it closes.
+void OpenChild(HWND panel, int templateId, DialogProc proc, LPARAM param) {
+    DialogBoxParam(templateId, panel, std::move(proc), param);
+    SHSetNavBarText(panel, kTitle);
+}
+
+LRESULT OnCommand(HWND panel, int command) {
+    switch (command) {
+        case kDoneCommand:
+        case kExitCommand:
+            EndDialog(panel, 0);
+            return TRUE;
+        case 1013:
+            OpenChild(panel, kContactsTemplate, ContactsDialogProc, kBackupMode);
+            break;
+        case 1014:
+            OpenChild(panel, kContactsTemplate, ContactsDialogProc, kRestoreMode);
+            break;
+        case 1015:
+            OpenChild(panel, kSmsTemplate, SmsDialogProc, kBackupMode);
+            break;
+        case 1016:
+            OpenChild(panel, kSmsTemplate, SmsDialogProc, kRestoreMode);
+            break;
+        case 1017:
+            OpenChild(panel, kOptionsTemplate, OptionsDialogProc, 0);
+            break;
+        case kAboutCommand:
+            OpenChild(panel, kAboutBoxTemplate, AboutBoxProc, 0);
+            break;
+        case kHelpCommand:
+            StartHelpViewer(u"\\Windows\\VelloroHelp.htm#Main_Contents");
+            break;
+        case kCopySimCommand:
+            CopySimContacts(panel);
+            break;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int PanelContentHeight() {
+    return g_contentHeight;
+}
+
+LRESULT MainPanelProc(HWND panel, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            SHInitDialog(panel, SHIDIF_STANDARD);
+            SHCreateMenuBar(panel, kMainMenuBar);
+            if (g_contentHeight == 0) ComputeContentHeight(panel);
+            UpdateDialogScrollBar(panel, g_contentHeight);
+            return TRUE;
+        case WM_ACTIVATE:
+            SHHandleWMActivate(panel, wParam, lParam, &g_activation, 0);
+            return FALSE;
+        case WM_SETTINGCHANGE:
+            SHHandleWMSettingChange(panel, wParam, lParam, &g_activation);
+            UpdateDialogScrollBar(panel, g_contentHeight);
+            return FALSE;
+        case WM_PAINT:
+            Paint(panel);
+            return TRUE;
+        case WM_VSCROLL:
+            ScrollDialogVertically(panel, ScrollCodeOf(static_cast<std::uint32_t>(wParam)),
+                                   ThumbPositionOf(static_cast<std::uint32_t>(wParam)),
+                                   ScrollRedraw::NonRedrawing);
+            return TRUE;
+        case WM_CLOSE:
+            EndDialog(panel, 0);
+            return TRUE;
+        case WM_COMMAND:
+            return OnCommand(panel, LOWORD(wParam));
+    }
+    return FALSE;
+}

@@ -1,0 +1,35 @@
+#include "shell/program_pictures.h"
+
+namespace {
+
+constexpr int kBannerBitmap = 133;
+constexpr int kBodyFillBitmap = 134;
+constexpr int kHeaderFillBitmap = 135;
+
+ProgramPictures& Storage() {
+    static ProgramPictures pictures;
+    return pictures;
+}
+
+}  // namespace
+
+PictureSizes ProgramPictures::Sizes() const {
+    PictureSizes sizes;
+    if (banner.valid()) {
+        sizes.bannerWidth = banner.width();
+        sizes.bannerHeight = banner.height();
+    }
+    if (headerFill.valid()) sizes.headerFillHeight = headerFill.height();
+    return sizes;
+}
+
+void LoadProgramPictures() {
+    ProgramPictures& pictures = Storage();
+    pictures.banner = LoadBitmapResource(kBannerBitmap);
+    pictures.headerFill = LoadBitmapResource(kHeaderFillBitmap);
+    pictures.bodyFill = LoadBitmapResource(kBodyFillBitmap);
+}
+
+const ProgramPictures& Pictures() {
+    return Storage();
+}

@@ -1,0 +1,178 @@
+// velloro-cli run as a user runs it: as a process, on phones and files in a temporary folder.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "test_support.h"
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class CliTest : public ::testing::Test {
+  protected:
+    std::string Quote(const std::filesystem::path& p) const { return "'" + p.string() + "'"; }
+
+    Outcome Run(const std::string& program, const std::string& args) {
+        std::string command = "XDG_DATA_HOME=" + Quote(dir / "xdg") + " VELLORO_PHONE= '" +
+                              program + "' --phone " + Quote(dir / "phone.db") + " " + args +
+                              " 2>" + Quote(dir / "stderr.txt") + " </dev/null";
+        Outcome outcome;
+        std::FILE* pipe = popen(command.c_str(), "r");
+        if (pipe == nullptr) return outcome;
+        char buffer[4096];
+        std::size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            outcome.out.append(buffer, n);
+        int status = pclose(pipe);
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        outcome.err = ReadBytes(dir / "stderr.txt");
+        return outcome;
+    }
+    Outcome Cli(const std::string& args) { return Run(VELLORO_CLI, args); }
+    Outcome Phone(const std::string& args) { return Run(VELLORO_PHONE_TOOL, args); }
+    nlohmann::json Dump() { return nlohmann::json::parse(Phone("dump").out); }
+    std::string P(const std::string& name) const { return Quote(dir / name); }
+
+    TempDir dir;
+};
+
+TEST_F(CliTest, ConvertersKeepEveryByteAndFailWithTheUsersMessage) {
+    std::string backup = Quote(TestDataPath("contacts/every_field_backup.txt"));
+    Outcome ok = Cli("convert-contacts " + backup + " " + P("copy.txt"));
+    EXPECT_EQ(ok.status, 0);
+    EXPECT_EQ(ok.out, "");
+    EXPECT_EQ(ReadBytes(dir / "copy.txt"), ReadTestData("contacts/every_field_backup.txt"));
+    EXPECT_EQ(Cli("convert-contacts " + backup + " " + P("copy.csv")).status, 0);
+    EXPECT_EQ(ReadBytes(dir / "copy.csv"), ReadTestData("contacts/every_field.csv"));
+
+    Outcome missing = Cli("convert-contacts " + P("missing.txt") + " " + P("x.txt"));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err,
+              "Import failed. Please check the file is existed and encoding is Unicode "
+              "little-endian.(103)\n");
+    Outcome unwritable = Cli("convert-contacts " + backup + " " + P("no/such/folder.txt"));
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_TRUE(unwritable.err.ends_with("(7)\n"));
+
+    std::string data = Quote(TestDataPath("sms/example.dat"));
+    EXPECT_EQ(Cli("convert-sms " + data + " " + P("copy.dat")).status, 0);
+    EXPECT_EQ(ReadBytes(dir / "copy.dat"), ReadTestData("sms/example.dat"));
+    WriteBytes(dir / "cut.dat", ReadTestData("sms/example.dat").substr(0, 1000));
+    Outcome damaged = Cli("convert-sms " + P("cut.dat") + " " + P("x.txt"));
+    EXPECT_EQ(damaged.status, 1);
+    EXPECT_EQ(damaged.err,
+              "Parse file failed. Please check the file is right and try again.(402)\n");
+}
+
+TEST_F(CliTest, UsageErrorsExitTwoAndChangeNothing) {
+    for (const char* args : {"", "no-such-command", "backup-contacts --type sim",
+                             "backup-contacts --type everything x.txt", "order sideways",
+                             "convert-sms a.dat b.txt --sort size"}) {
+        EXPECT_EQ(Cli(args).status, 2) << args;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "phone.db"));
+    EXPECT_EQ(Cli("--help").status, 0);
+}
+
+TEST_F(CliTest, ContactJobsReportTheOperationsCodes) {
+    ASSERT_EQ(Phone("init").status, 0);
+    struct Case {
+        std::string args;
+        int status;
+        std::string tail;
+    } cases[] = {
+        {"backup-contacts --type both ''", 1, "(2)\n"},
+        {"backup-contacts --type 0 " + P("a.txt"), 1, "(1)\n"},
+        {"restore-contacts --type 9 " + P("a.txt"), 1, "(101)\n"},
+        {"restore-contacts --type sim ''", 1, "(102)\n"},
+        {"restore-contacts --type both " + P("missing.txt"), 1, "(103)\n"},
+    };
+    for (const Case& c : cases) {
+        Outcome outcome = Cli(c.args);
+        EXPECT_EQ(outcome.status, c.status) << c.args;
+        EXPECT_TRUE(outcome.err.ends_with(c.tail)) << c.args << ": " << outcome.err;
+        EXPECT_EQ(outcome.out, "") << c.args;
+    }
+    ASSERT_EQ(Phone("fault set sim.open").status, 0);
+    EXPECT_TRUE(Cli("backup-contacts --type sim " + P("a.txt")).err.ends_with("(3)\n"));
+    EXPECT_TRUE(Cli("copy-sim").err.ends_with("(201)\n"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "a.txt"));
+}
+
+TEST_F(CliTest, BackupThenRestoreIntoAnEmptyPhoneBringsEverythingBack) {
+    ASSERT_EQ(Phone("init").status, 0);
+    nlohmann::json before = Dump();
+    Outcome backup = Cli("backup-contacts --type both " + P("contacts.txt"));
+    ASSERT_EQ(backup.status, 0) << backup.err;
+    EXPECT_EQ(backup.out, "Export succeeded.\n");
+    ASSERT_EQ(Cli("backup-sms " + P("sms.dat")).out, "Export succeeded.\n");
+
+    // An empty phone, but for the SMS store a phone always has.
+    ASSERT_EQ(Phone("init --empty --force").status, 0);
+    ASSERT_EQ(Phone("store add SMS").status, 0);
+    Outcome restore = Cli("restore-contacts --type both " + P("contacts.txt"));
+    ASSERT_EQ(restore.status, 0) << restore.err;
+    EXPECT_EQ(restore.out, "Import succeeded.\n");
+    EXPECT_EQ(Cli("restore-contacts --type both " + P("contacts.txt")).status, 0);
+    ASSERT_EQ(Cli("restore-sms " + P("sms.dat")).out, "Import succeeded.\n");
+
+    nlohmann::json after = Dump();
+    // The SIM fills its first free slots, and an entry without a number is never written.
+    auto entries = [](const nlohmann::json& phone) {
+        std::vector<std::string> out;
+        for (const auto& e : phone["sim"]["entries"])
+            if (e.contains("number"))
+                out.push_back(e.value("name", "") + "=" + std::string(e["number"]));
+        return out;
+    };
+    EXPECT_EQ(entries(after), entries(before));
+    EXPECT_EQ(entries(before).size(), before["sim"]["entries"].size() - 1);
+    EXPECT_EQ(after["contacts"].size(),
+              before["contacts"].size());  // the second restore added none
+    auto folders = [](const nlohmann::json& phone) {
+        std::vector<std::pair<std::string, std::size_t>> out;
+        for (const auto& f : phone["stores"][0]["top"]["folders"])
+            out.emplace_back(f["name"], f["messages"].size());
+        return out;
+    };
+    EXPECT_EQ(folders(after), folders(before));
+}
+
+TEST_F(CliTest, UntickedFoldersAndMessagesAreLeftOut) {
+    ASSERT_EQ(Phone("init --empty").status, 0);
+    ASSERT_EQ(Phone("sms folder Inbox/Work").status, 0);
+    for (const char* text : {"one", "two", "three"})
+        ASSERT_EQ(Phone(std::string("sms add Inbox --subject ") + text + " --from +111").status, 0);
+    ASSERT_EQ(Phone("sms add Inbox/Work --subject w --from +222").status, 0);
+
+    Outcome saved = Cli("backup-sms --untick 'Inbox#2' --untick Inbox/Work " + P("out.txt"));
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    std::string text = ReadBytes(dir / "out.txt");
+    EXPECT_NE(text.find("Content:\none\n"), std::string::npos);
+    EXPECT_EQ(text.find("Content:\ntwo\n"), std::string::npos);
+    EXPECT_EQ(text.find("Content:\nw\n"), std::string::npos);
+    EXPECT_EQ(text.find("Folder:Work"), std::string::npos);
+    EXPECT_EQ(Cli("backup-sms --untick Outbox " + P("x.dat")).status, 2);
+}
+
+TEST_F(CliTest, TheExportOrderLivesInThePhonesRegistry) {
+    ASSERT_EQ(Phone("init --empty").status, 0);
+    EXPECT_EQ(Cli("order").out, "date asc\n");
+    EXPECT_EQ(Cli("order name desc").status, 0);
+    EXPECT_EQ(Cli("order").out, "name desc\n");
+    EXPECT_EQ(Cli("order date").status, 0);
+    EXPECT_EQ(Cli("order").out, "date desc\n");
+    ASSERT_EQ(Phone("registry set '\\SOFTWARE\\Quorvane\\Velloro' Sort 5").status, 0);
+    ASSERT_EQ(Phone("registry set '\\SOFTWARE\\Quorvane\\Velloro' Sequence 7").status, 0);
+    EXPECT_EQ(Cli("order").out, "name none\n");
+}
+
+}  // namespace
