@@ -1,0 +1,199 @@
+// The contacts page: backs contacts up to a file (creation parameter 1) or restores them from one
+// (0). It only collects a path and a contact type; the job runs behind the progress window.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/operation_request.h"
+#include "core/progress_window.h"
+#include "core/result_code.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/drawing.h"
+#include "platform/ui/file_dialog.h"
+#include "platform/ui/help_viewer.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/shell.h"
+#include "shell/dialog_helpers.h"
+#include "shell/dialog_math.h"
+#include "shell/dialog_procs.h"
+
+namespace {
+
+constexpr int kTargetLabel = 1004;
+constexpr int kChangePath = 1010;
+constexpr int kPathBox = 1012;
+constexpr int kTypeLabel = 1006;
+constexpr int kTypeCombo = 1007;
+constexpr int kSoftKeyBar = 137;
+constexpr int kDoneKey = 40002;
+constexpr int kShellDone = 1;
+constexpr int kHelp = 32807;
+constexpr int kCancel = 32808;
+constexpr LRESULT kClosedResult = 16;
+// The path box's buffer holds 257 characters with its terminator.
+constexpr std::size_t kPathMax = 256;
+
+struct ModeTexts {
+    std::u16string_view title;
+    std::u16string_view targetLabel;
+    std::u16string_view typeLabel;
+    std::u16string_view success;
+    std::u16string_view helpAnchor;
+    OperationKind kind;
+};
+
+constexpr ModeTexts kBackupTexts{
+    u"Export Contacts",   u"Export to:", u"Contact types to export:",
+    u"Export succeeded.", u"Export",     OperationKind::ExportContacts};
+constexpr ModeTexts kRestoreTexts{
+    u"Import Contacts",   u"Import from:", u"Contact types to import:",
+    u"Import succeeded.", u"Import",       OperationKind::ImportContacts};
+
+// The dialog is modal and never open twice, so one state serves every opening.
+struct ContactsDialogState {
+    bool backup = true;
+    Font bold;
+    Font normal;
+};
+ContactsDialogState g_state;
+// Measured once, at the first opening, and kept: the button's height does not change later.
+int g_contentHeight = 0;
+
+const ModeTexts& Texts() {
+    return g_state.backup ? kBackupTexts : kRestoreTexts;
+}
+
+void EndAndRelease(HWND dialog, LRESULT result) {
+    EndDialog(dialog, result);
+    g_state.bold = Font();
+    g_state.normal = Font();
+}
+
+void Initialise(HWND dialog, LPARAM mode) {
+    g_state.backup = mode != 0;
+    SHInitDialog(dialog, SHIDIF_STANDARD);
+    SHCreateMenuBar(dialog, kSoftKeyBar);
+    SHSetNavBarText(dialog, Texts().title);
+    SetDlgItemText(dialog, kTargetLabel, Texts().targetLabel);
+    SetDlgItemText(dialog, kTypeLabel, Texts().typeLabel);
+
+    HWND combo = GetDlgItem(dialog, kTypeCombo);
+    for (std::u16string_view item : {u"SIM", u"Phone", u"SIM + Phone"})
+        ComboAddString(combo, item);
+
+    g_state.bold = CreateBoldFont();
+    g_state.normal = CreateNormalFont();
+    for (int id : {kTargetLabel, kTypeLabel})
+        SetWindowFont(GetDlgItem(dialog, id), g_state.bold, true);
+    for (int id : {kChangePath, kPathBox, kTypeCombo})
+        SetWindowFont(GetDlgItem(dialog, id), g_state.normal, true);
+
+    if (g_contentHeight == 0) {
+        g_contentHeight =
+            ContactsDialogContentHeight(GetWindowRect(GetDlgItem(dialog, kChangePath)).Height());
+    }
+    UpdateDialogScrollBar(dialog, g_contentHeight);
+}
+
+void Paint(HWND dialog) {
+    DeviceContext dc = BeginPaint(dialog);
+    const int buttonHeight = GetWindowRect(GetDlgItem(dialog, kChangePath)).Height();
+    const int comboHeight = GetWindowRect(GetDlgItem(dialog, kTypeCombo)).Height();
+    for (const ControlPlacement& p :
+         LayOutContactsDialog(GetClientRect(dialog).Width(), buttonHeight, comboHeight,
+                              DialogScrollOffset(dialog))) {
+        MoveWindow(GetDlgItem(dialog, p.id), p.rect.left, p.rect.top, p.rect.Width(),
+                   p.rect.Height(), false);
+    }
+}
+
+void ChooseFile(HWND dialog) {
+    OPENFILENAME ofn;
+    ofn.hwndOwner = dialog;
+    if (g_state.backup) {
+        ofn.filters = {{u"Text File (*.txt) For restore", u"*.txt"},
+                       {u"CSV File (*.csv)", u"*.csv"}};
+    } else {
+        ofn.filters = {{u"Text File (*.txt)", u"*.txt"}};
+    }
+    ofn.nMaxFile = kPathMax;
+    ofn.defExt = u"txt";
+    const bool chosen = g_state.backup ? GetSaveFileName(ofn) : GetOpenFileName(ofn);
+    if (chosen) SetDlgItemText(dialog, kPathBox, ofn.file);
+}
+
+void Run(HWND dialog) {
+    const std::u16string path = GetWindowText(GetDlgItem(dialog, kPathBox), kPathMax);
+    if (path.empty()) {
+        MessageBox(dialog, u"Invalid file path. Please set a valid file path.", std::nullopt,
+                   MB_ICONEXCLAMATION);
+        return;
+    }
+    const int selected = ComboGetCurSel(GetDlgItem(dialog, kTypeCombo));
+    if (selected < 0) {
+        MessageBox(dialog, u"Invalid contact type. Please select a contact type.", std::nullopt,
+                   MB_ICONEXCLAMATION);
+        return;
+    }
+    OperationRequest request;
+    request.owner = dialog;
+    request.kind = static_cast<std::uint32_t>(Texts().kind);
+    request.path = path;
+    request.contactType = selected + 1;  // SIM, Phone, SIM + Phone in list order
+    const ResultCode result = RunOperation(request);
+    if (result == 0) {
+        MessageBox(dialog, Texts().success, u"Success", MB_ICONINFORMATION);
+        EndAndRelease(dialog, kDoneKey);
+        return;
+    }
+    MessageBox(dialog, ResultMessage(result), std::nullopt, MB_ICONEXCLAMATION);
+}
+
+LRESULT Command(HWND dialog, int id) {
+    switch (id) {
+        case kChangePath:
+            ChooseFile(dialog);
+            return TRUE;
+        case kHelp:
+            StartHelpViewer(std::u16string(u"\\Windows\\VelloroHelp.htm#") +
+                            std::u16string(Texts().helpAnchor));
+            return TRUE;
+        case kCancel:
+            EndAndRelease(dialog, kCancel);
+            return TRUE;
+        case kDoneKey:
+        case kShellDone:
+            Run(dialog);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+LRESULT ContactsDialogProc(HWND dialog, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            Initialise(dialog, lParam);
+            return TRUE;
+        case WM_PAINT:
+            Paint(dialog);
+            return TRUE;
+        case WM_SETTINGCHANGE:
+            UpdateDialogScrollBar(dialog, g_contentHeight);
+            return FALSE;
+        case WM_VSCROLL:
+            ScrollDialogVertically(dialog, ScrollCodeOf(static_cast<std::uint32_t>(wParam)),
+                                   ThumbPositionOf(static_cast<std::uint32_t>(wParam)),
+                                   ScrollRedraw::Redrawing);
+            return TRUE;
+        case WM_COMMAND:
+            return Command(dialog, LOWORD(wParam));
+        case WM_CLOSE:
+            EndAndRelease(dialog, kClosedResult);
+            return TRUE;
+    }
+    return FALSE;
+}

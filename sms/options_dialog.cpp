@@ -1,0 +1,169 @@
+// The Options page: the order in which the SMS text and CSV exports write each folder. The
+// setting lives only in the registry; the page reads it on opening and writes it on Done.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
+#include "platform/ui/drawing.h"
+#include "platform/ui/help_viewer.h"
+#include "platform/ui/message_box.h"
+#include "platform/ui/shell.h"
+#include "shell/dialog_helpers.h"
+#include "shell/dialog_math.h"
+#include "shell/dialog_procs.h"
+#include "sms/export_order.h"
+
+namespace {
+
+constexpr int kSortBox = 1021;
+constexpr int kSequenceBox = 1022;
+constexpr int kSoftKeyBar = 137;
+constexpr int kDoneKey = 40002;
+constexpr int kShellDone = 1;
+constexpr int kHelp = 32807;
+constexpr int kCancel = 32808;
+
+constexpr std::u16string_view kExplanation =
+    u"SMS messages can be exported to files in sequence. Please designate the sequence "
+    u"parameters.";
+
+// The shell's own record for this page, apart from the main panel's.
+SHACTIVATEINFO g_activateInfo;
+
+RECT ToRect(const DialogRect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
+
+// The explanation wrapped to the current width; the line count drives both the paint and the
+// content height, so both wrap the same way.
+int WrapExplanation(DeviceContext& dc, std::u16string& text, int clientWidth) {
+    const TEXTMETRIC tm = dc.GetTextMetrics();
+    return WrapOptionsExplanation(text, clientWidth, tm.tmAveCharWidth,
+                                  [&dc](std::u16string_view line) -> std::optional<int> {
+                                      RECT r;
+                                      if (dc.DrawText(line, r, DT_CALCRECT) == 0) {
+                                          return std::nullopt;
+                                      }
+                                      return r.Width();
+                                  });
+}
+
+int BoxHeight(HWND dialog, int id) {
+    return GetWindowRect(GetDlgItem(dialog, id)).Height();
+}
+
+int ContentHeight(HWND dialog) {
+    DeviceContext dc = GetDC(dialog);
+    const TEXTMETRIC tm = dc.GetTextMetrics();
+    std::u16string text(kExplanation);
+    const int lines = WrapExplanation(dc, text, GetClientRect(dialog).Width());
+    return OptionsContentHeight(lines, tm.tmHeight, tm.tmAveCharWidth, BoxHeight(dialog, kSortBox),
+                                BoxHeight(dialog, kSequenceBox));
+}
+
+void FillBoxes(HWND dialog) {
+    HWND sortBox = GetDlgItem(dialog, kSortBox);
+    HWND sequenceBox = GetDlgItem(dialog, kSequenceBox);
+    ComboAddString(sortBox, u"Date and time");
+    ComboAddString(sortBox, u"Sender/Recipients Name");
+    ComboAddString(sequenceBox, u"Ascending");
+    ComboAddString(sequenceBox, u"Descending");
+    std::uint32_t sortBy = 1;
+    std::uint32_t sequence = 1;
+    ReadExportOrder(sortBy, sequence);
+    // A stored value outside 1 and 2 falls outside the list and leaves no selection.
+    ComboSetCurSel(sortBox, static_cast<int>(sortBy - 1));
+    ComboSetCurSel(sequenceBox, static_cast<int>(sequence - 1));
+}
+
+void Paint(HWND dialog) {
+    DeviceContext dc = BeginPaint(dialog);
+    const TEXTMETRIC tm = dc.GetTextMetrics();
+    const int width = GetClientRect(dialog).Width();
+    std::u16string text(kExplanation);
+    const int lines = WrapExplanation(dc, text, width);
+    const OptionsLayout layout = LayOutOptionsDialog(
+        width, tm.tmHeight, tm.tmAveCharWidth, lines, BoxHeight(dialog, kSortBox),
+        BoxHeight(dialog, kSequenceBox), DialogScrollOffset(dialog));
+
+    RECT r = ToRect(layout.explanation.rect);
+    dc.DrawText(text, r, layout.explanation.format);
+    const Font bold = CreateBoldFont();
+    dc.SelectFont(&bold);
+    r = ToRect(layout.sortByHeading.rect);
+    dc.DrawText(u"Sort by", r, layout.sortByHeading.format);
+    r = ToRect(layout.sequenceHeading.rect);
+    dc.DrawText(u"Sequence", r, layout.sequenceHeading.format);
+    dc.SelectFont(nullptr);
+    for (const ControlPlacement& p : {layout.sortBox, layout.sequenceBox}) {
+        MoveWindow(GetDlgItem(dialog, p.id), p.rect.left, p.rect.top, p.rect.Width(),
+                   p.rect.Height(), false);
+    }
+}
+
+bool Save(HWND dialog) {
+    const int sortBy = ComboGetCurSel(GetDlgItem(dialog, kSortBox));
+    const int sequence = ComboGetCurSel(GetDlgItem(dialog, kSequenceBox));
+    if (sortBy == CB_ERR || sequence == CB_ERR) {
+        MessageBox(dialog, u"Please designate the sequence parameters.", std::nullopt,
+                   MB_ICONEXCLAMATION);
+        return false;
+    }
+    WriteExportOrder(static_cast<std::uint32_t>(sortBy + 1),
+                     static_cast<std::uint32_t>(sequence + 1));
+    return true;
+}
+
+LRESULT Command(HWND dialog, int id) {
+    switch (id) {
+        case kShellDone:
+        case kDoneKey:
+            if (Save(dialog)) EndDialog(dialog, 0);
+            return TRUE;
+        case kHelp:
+            StartHelpViewer(u"\\Windows\\VelloroHelp.htm#Options");
+            EndDialog(dialog, 0);
+            return TRUE;
+        case kCancel:
+            EndDialog(dialog, 0);
+            return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+LRESULT OptionsDialogProc(HWND dialog, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            SHInitDialog(dialog, SHIDIF_STANDARD);
+            SHCreateMenuBar(dialog, kSoftKeyBar);
+            UpdateDialogScrollBar(dialog, ContentHeight(dialog));
+            FillBoxes(dialog);
+            return TRUE;
+        case WM_ACTIVATE:
+            SHHandleWMActivate(dialog, wParam, lParam, &g_activateInfo, 0);
+            return FALSE;
+        case WM_SETTINGCHANGE:
+            SHHandleWMSettingChange(dialog, wParam, lParam, &g_activateInfo);
+            UpdateDialogScrollBar(dialog, ContentHeight(dialog));
+            return FALSE;
+        case WM_PAINT:
+            Paint(dialog);
+            return TRUE;
+        case WM_VSCROLL:
+            ScrollDialogVertically(dialog, ScrollCodeOf(static_cast<std::uint32_t>(wParam)),
+                                   ThumbPositionOf(static_cast<std::uint32_t>(wParam)),
+                                   ScrollRedraw::NonRedrawing);
+            return TRUE;
+        case WM_CLOSE:
+            EndDialog(dialog, 0);
+            return TRUE;
+        case WM_COMMAND:
+            return Command(dialog, LOWORD(wParam));
+    }
+    return FALSE;
+}

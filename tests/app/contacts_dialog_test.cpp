@@ -1,0 +1,215 @@
+// The contacts page as a user walks it, checked against the files and the phone afterwards.
+
+#include "contacts/contact_operations.h"
+#include "dialog_test_support.h"
+#include "platform/ui/help_viewer.h"
+
+namespace {
+
+constexpr int kTargetLabel = 1004, kChangePath = 1010, kPathBox = 1012, kTypeLabel = 1006,
+              kTypeCombo = 1007;
+constexpr int kHelp = 32807, kCancel = 32808, kDoneKey = 40002;
+constexpr LPARAM kBackup = 1, kRestore = 0;
+
+const std::u16string kNoPath = u"Invalid file path. Please set a valid file path.";
+const std::u16string kNoType = u"Invalid contact type. Please select a contact type.";
+
+bool EndsWith(const std::u16string& text, std::u16string_view tail) {
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+using ContactsDialogTest = DialogTest;
+
+TEST_F(ContactsDialogTest, BackupRefusesInOrderThenWritesEachContactType) {
+    const struct {
+        const char* file;
+        int filterIndex;
+        int type;  // combo position
+        bool sim;
+        bool phone;
+        bool csv;
+    } cases[] = {
+        {"sim", 1, 0, true, false, false},
+        {"phone", 1, 1, false, true, false},
+        {"both", 1, 2, true, true, false},
+        {"both_csv", 2, 2, true, true, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        driver().messageBoxes.clear();
+        driver().QueueFileDialogAnswer(
+            FileDialogAnswer{U16((files_ / c.file).string()), c.filterIndex});
+        RunSteps({[&] {
+                      HWND dlg = TopDialog();
+                      ASSERT_TRUE(PressSoftKey(0));  // nothing chosen: the path is reported first
+                      ASSERT_TRUE(ClickButton(dlg, kChangePath));
+                      ASSERT_TRUE(PressDoneButton());  // a path but no type
+                      ASSERT_TRUE(ChooseComboItem(GetDlgItem(dlg, kTypeCombo), c.type));
+                  },
+                  [&] { ASSERT_TRUE(PressSoftKey(0)); }});
+        EXPECT_EQ(Open(109, ContactsDialogProc, kBackup), kDoneKey);
+        ASSERT_EQ(driver().messageBoxes.size(), 3u);
+        EXPECT_EQ(driver().messageBoxes[0].text, kNoPath);
+        EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
+        EXPECT_EQ(driver().messageBoxes[0].caption, kDefaultMessageBoxCaption);
+        EXPECT_EQ(driver().messageBoxes[1].text, kNoType);
+        EXPECT_EQ(driver().messageBoxes[2].text, u"Export succeeded.");
+        EXPECT_EQ(driver().messageBoxes[2].caption, u"Success");
+        EXPECT_EQ(driver().messageBoxes[2].icon, MB_ICONINFORMATION);
+
+        const auto written = files_ / (std::string(c.file) + (c.csv ? ".csv" : ".txt"));
+        const std::string bytes = ReadBytes(written);
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(bytes.rfind("\xFF\xFE", 0) == 0, !c.csv);
+        const std::u16string text = c.csv ? U16(bytes) : ReadUtf16File(written);
+        EXPECT_EQ(text.find(u"Frank Office") != std::u16string::npos, c.sim);
+        EXPECT_EQ(text.find(u"Meyer GmbH") != std::u16string::npos, c.phone);
+    }
+    EXPECT_EQ(OpenDialogCount(), 0);
+}
+
+TEST_F(ContactsDialogTest, EachModeShowsItsTextsFileTypesAndHelp) {
+    const struct {
+        LPARAM mode;
+        std::u16string title, target, types, anchor;
+        bool save;
+        std::vector<FileFilter> filters;
+    } modes[] = {
+        {kBackup,
+         u"Export Contacts",
+         u"Export to:",
+         u"Contact types to export:",
+         u"Export",
+         true,
+         {{u"Text File (*.txt) For restore", u"*.txt"}, {u"CSV File (*.csv)", u"*.csv"}}},
+        {kRestore,
+         u"Import Contacts",
+         u"Import from:",
+         u"Contact types to import:",
+         u"Import",
+         false,
+         {{u"Text File (*.txt)", u"*.txt"}}},
+    };
+    for (const auto& m : modes) {
+        driver().fileDialogs.clear();
+        driver().QueueFileDialogAnswer(FileDialogAnswer{U16((files_ / "kept.txt").string()), 0});
+        driver().QueueFileDialogAnswer(std::nullopt);
+        std::u16string title, target, types, path;
+        int count = 0, selected = 0;
+        RunSteps({[&] {
+            HWND dlg = TopDialog();
+            title = GetScreenTitle();
+            target = Text(dlg, kTargetLabel);
+            types = Text(dlg, kTypeLabel);
+            count = ComboGetCount(GetDlgItem(dlg, kTypeCombo));
+            selected = ComboGetCurSel(GetDlgItem(dlg, kTypeCombo));
+            ClickButton(dlg, kChangePath);
+            ClickButton(dlg, kChangePath);  // cancelled: the first choice stays
+            path = Text(dlg, kPathBox);
+            ChooseComboItem(GetDlgItem(dlg, kTypeCombo), 2);
+            GrabScreen(ScreenshotPath(m.save ? "contacts_backup.png" : "contacts_restore.png"));
+            ChooseMenuItem(kHelp);
+            ChooseMenuItem(kCancel);
+        }});
+        EXPECT_EQ(Open(109, ContactsDialogProc, m.mode), kCancel);
+        EXPECT_EQ(title, m.title);
+        EXPECT_EQ(target, m.target);
+        EXPECT_EQ(types, m.types);
+        EXPECT_EQ(count, 3);
+        EXPECT_EQ(selected, CB_ERR);
+        EXPECT_EQ(path, U16((files_ / "kept.txt").string()));
+        EXPECT_EQ(GetHelpViewerState().anchor, m.anchor);
+        ASSERT_EQ(driver().fileDialogs.size(), 2u);
+        const FileDialogRecord& box = driver().fileDialogs[0];
+        EXPECT_EQ(box.save, m.save);
+        ASSERT_EQ(box.filters.size(), m.filters.size());
+        for (std::size_t i = 0; i < m.filters.size(); ++i) {
+            EXPECT_EQ(box.filters[i].description, m.filters[i].description);
+            EXPECT_EQ(box.filters[i].pattern, m.filters[i].pattern);
+        }
+        EXPECT_EQ(box.defExt, u"txt");
+        EXPECT_EQ(box.maxFile, 256u);
+    }
+}
+
+TEST_F(ContactsDialogTest, FailedBackupKeepsThePageWithItsPathAndType) {
+    SetFault("sim.open");
+    const std::u16string target = U16((files_ / "sim.txt").string());
+    driver().QueueFileDialogAnswer(FileDialogAnswer{target, 1});
+    std::u16string pathAfter;
+    int typeAfter = CB_ERR, openAfter = 0;
+    RunSteps({[&] {
+                  HWND dlg = TopDialog();
+                  ClickButton(dlg, kChangePath);
+                  ChooseComboItem(GetDlgItem(dlg, kTypeCombo), 0);
+              },
+              [&] {
+                  HWND dlg = TopDialog();
+                  ASSERT_TRUE(PressSoftKey(0));
+                  openAfter = OpenDialogCount();
+                  pathAfter = Text(dlg, kPathBox);
+                  typeAfter = ComboGetCurSel(GetDlgItem(dlg, kTypeCombo));
+                  ChooseMenuItem(kCancel);
+              }});
+    EXPECT_EQ(Open(109, ContactsDialogProc, kBackup), kCancel);
+    EXPECT_EQ(openAfter, 1);
+    EXPECT_EQ(pathAfter, target);
+    EXPECT_EQ(typeAfter, 0);
+    ASSERT_EQ(driver().messageBoxes.size(), 1u);
+    EXPECT_TRUE(EndsWith(driver().messageBoxes[0].text, u"(3)"))
+        << Utf16ToUtf8(driver().messageBoxes[0].text);
+    EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
+    EXPECT_FALSE(std::filesystem::exists(files_ / "sim.txt"));
+}
+
+TEST_F(ContactsDialogTest, RestoreReportsAMissingFileAndAddsNothingTwice) {
+    // A backup of the demo phone, restored into an empty phone.
+    const auto backup = files_ / "backup.txt";
+    ASSERT_EQ(ExportContactsToFile(U16(backup.string()), SimAndPhone, nullptr), 0);
+    MakePhone(false);
+
+    // The dialog's end value tells whether it closed by itself (Done) or stayed until Cancel.
+    std::u16string pathAfter;
+    auto restore = [&](const std::filesystem::path& file) {
+        driver().messageBoxes.clear();
+        driver().QueueFileDialogAnswer(FileDialogAnswer{U16(file.string()), 0});
+        pathAfter.clear();
+        RunSteps({[&] {
+                      HWND dlg = TopDialog();
+                      ClickButton(dlg, kChangePath);
+                      ChooseComboItem(GetDlgItem(dlg, kTypeCombo), 2);
+                  },
+                  [&] {
+                      HWND dlg = TopDialog();
+                      ASSERT_TRUE(PressSoftKey(0));
+                      pathAfter = Text(dlg, kPathBox);
+                      // A failure leaves the page open; a success has ended it already.
+                      if (driver().messageBoxes.back().icon == MB_ICONEXCLAMATION) {
+                          ChooseMenuItem(kCancel);
+                      }
+                  }});
+        return Open(109, ContactsDialogProc, kRestore);
+    };
+
+    const auto missing = files_ / "missing.txt";
+    EXPECT_EQ(restore(missing), kCancel);
+    EXPECT_EQ(pathAfter, U16(missing.string()));
+    ASSERT_EQ(driver().messageBoxes.size(), 1u);
+    EXPECT_TRUE(EndsWith(driver().messageBoxes[0].text, u"(103)"));
+
+    const auto first = files_ / "after_first.txt";
+    const auto second = files_ / "after_second.txt";
+    EXPECT_EQ(restore(backup), kDoneKey);
+    ASSERT_EQ(driver().messageBoxes.size(), 1u);
+    EXPECT_EQ(driver().messageBoxes[0].text, u"Import succeeded.");
+    ASSERT_EQ(ExportContactsToFile(U16(first.string()), SimAndPhone, nullptr), 0);
+    EXPECT_NE(ReadUtf16File(first).find(u"Meyer GmbH"), std::u16string::npos);
+    EXPECT_NE(ReadUtf16File(first).find(u"Frank Office"), std::u16string::npos);
+
+    EXPECT_EQ(restore(backup), kDoneKey);
+    ASSERT_EQ(ExportContactsToFile(U16(second.string()), SimAndPhone, nullptr), 0);
+    EXPECT_EQ(ReadBytes(second), ReadBytes(first));
+}
+
+}  // namespace
