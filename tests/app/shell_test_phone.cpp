@@ -12,5 +12,5 @@ bool SetTestPhoneFault(const std::string& path, const std::string& faultName) {
     std::string error;
     auto db = OpenPhoneDb(path, error);
     const auto point = FaultPointByName(faultName);
-    return db != nullptr && point.has_value() && SetFaultSwitch(*db, *point, 1);
+    return db != nullptr && point.has_value() && SetFaultSwitch(*db, *point, 0);
 }

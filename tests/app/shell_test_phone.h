@@ -6,5 +6,5 @@
 
 // A new phone with demo content at path.
 bool MakeTestPhone(const std::string& path, std::string& error);
-// Switches on the named fault (as velloro-phone names them) at its first call.
+// Switches on the named fault (as velloro-phone names them) for every call.
 bool SetTestPhoneFault(const std::string& path, const std::string& faultName);
