@@ -1,0 +1,322 @@
+// The SMS page in both modes, walked as a user walks it, checked against the written files and
+// the phone's message store afterwards.
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+#include "dialog_test_support.h"
+#include "sms/sms_data_file.h"
+#include "sms/sms_operations.h"
+
+namespace {
+
+constexpr int kChangePath = 1013, kPathBox = 1018, kList = 1017;
+constexpr int kCancel = 32808, kDoneKey = 40002;
+constexpr LPARAM kBackup = 1, kRestore = 0;
+
+std::vector<HTREEITEM> Children(HWND tree, HTREEITEM item) {
+    std::vector<HTREEITEM> out;
+    for (HTREEITEM c = TreeGetNextItem(tree, item, TVGN_CHILD); c != nullptr;
+         c = TreeGetNextItem(tree, c, TVGN_NEXT)) {
+        out.push_back(c);
+    }
+    return out;
+}
+
+bool Ticked(HWND tree, HTREEITEM item) {
+    return TreeGetItemState(tree, item, TVIS_STATEIMAGEMASK) == kStateTicked;
+}
+
+bool StartsWith(const std::u16string& text, std::u16string_view head) {
+    return text.compare(0, head.size(), head) == 0;
+}
+
+void CollectTexts(const SmsNode& node, std::vector<std::u16string>& texts) {
+    if (const SmsMessageData* m = SmsNodeMessage(node)) texts.push_back(m->text);
+    for (int i = 0; i < SmsChildCount(node); ++i)
+        CollectTexts(SmsChildAt(node, i), texts);
+}
+
+std::vector<std::u16string> TextsInDataFile(const std::filesystem::path& file) {
+    std::unique_ptr<SmsNode> root;
+    std::vector<std::u16string> texts;
+    EXPECT_EQ(ReadSmsDataFile(U16(file.string()), root, nullptr), 0);
+    if (root) CollectTexts(*root, texts);
+    return texts;
+}
+
+std::vector<std::u16string> TextsInStore() {
+    SmsTree tree;
+    std::vector<std::u16string> texts;
+    EXPECT_EQ(ReadSmsFromStore(&tree, nullptr), 0);
+    if (tree.root) CollectTexts(*tree.root, texts);
+    std::sort(texts.begin(), texts.end());
+    return texts;
+}
+
+// Clicks an item's check box and waits for the page's posted tick rules to run.
+void ClickBox(HWND tree, HTREEITEM item, HTREEITEM watch, bool watchTicked) {
+    ASSERT_TRUE(ClickTreeCheckBox(tree, item));
+    ASSERT_TRUE(WaitUntil([&] { return Ticked(tree, watch) == watchTicked; }));
+    ProcessPendingEvents();
+}
+
+// Backup mode reads the store behind the progress window while it opens. A step that waited
+// for the read would sit inside the progress window's loop and keep it from ever ending, so the
+// action is tried again from the queue until the page is on top and ready.
+void WhenPageReady(std::function<bool(HWND)> ready, std::function<void(HWND)> action,
+                   int triesLeft = 20000) {
+    RunSteps({[=] {
+        HWND top = TopDialog();
+        if (top != nullptr && GetDlgItem(top, kList) != nullptr && ready(top)) {
+            action(top);
+        } else if (triesLeft > 0) {
+            WhenPageReady(ready, action, triesLeft - 1);
+        } else {
+            ADD_FAILURE() << "the SMS page never became ready";
+            if (top != nullptr) EndDialog(top, -1);
+        }
+    }});
+}
+
+bool ListFilled(HWND page) {
+    return TreeGetCount(GetDlgItem(page, kList)) > 0;
+}
+
+using SmsDialogTest = DialogTest;
+
+TEST_F(SmsDialogTest, BackupShowsTheStoreAndTicksFollowTheRules) {
+    const auto target = files_ / "picked";
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(target.string()), 1});
+    std::vector<std::u16string> folderLabels;
+    std::u16string draftLabel, deletedLabel, keptText;
+    bool allTicked = true, textClickKept = false;
+    std::string ticksAfterClimb, ticksAfterTick;
+    WhenPageReady(ListFilled, [&](HWND dlg) {
+        HWND tree = GetDlgItem(dlg, kList);
+        HTREEITEM top = TreeGetNextItem(tree, nullptr, TVGN_ROOT);
+        ASSERT_NE(top, nullptr);
+        EXPECT_EQ(TreeGetNextItem(tree, top, TVGN_NEXT), nullptr);
+        std::vector<HTREEITEM> walk{top};
+        for (std::size_t i = 0; i < walk.size(); ++i) {
+            allTicked = allTicked && Ticked(tree, walk[i]);
+            for (HTREEITEM c : Children(tree, walk[i]))
+                walk.push_back(c);
+        }
+        const std::vector<HTREEITEM> folders = Children(tree, top);
+        for (HTREEITEM f : folders)
+            folderLabels.push_back(TreeGetItemText(tree, f));
+        ASSERT_EQ(folders.size(), 5u);
+        HTREEITEM drafts = folders[2], deleted = folders[4];
+        TreeExpand(tree, top, true);
+        TreeExpand(tree, drafts, true);
+        TreeExpand(tree, deleted, true);
+        ProcessPendingEvents();
+        HTREEITEM draft = Children(tree, drafts).at(0);
+        draftLabel = TreeGetItemText(tree, draft);
+        deletedLabel = TreeGetItemText(tree, Children(tree, deleted).at(0));
+
+        // The only message of Drafts: the folder follows, its ticked siblings keep
+        // the top ticked.
+        ClickBox(tree, draft, drafts, false);
+        EXPECT_TRUE(Ticked(tree, top));
+        ASSERT_TRUE(ClickTreeItemText(tree, folders[0]));
+        ProcessPendingEvents();
+        textClickKept = Ticked(tree, folders[0]);
+        for (HTREEITEM f : {folders[0], folders[1], folders[3], folders[4]})
+            ClickBox(tree, f, f, false);
+        for (HTREEITEM item : {top, folders[0], folders[1], drafts, folders[3], deleted})
+            ticksAfterClimb += Ticked(tree, item) ? '1' : '0';
+
+        // One message of an unticked folder: ancestors, not siblings.
+        const std::vector<HTREEITEM> gone = Children(tree, deleted);
+        ClickBox(tree, gone.at(1), deleted, true);
+        keptText = TreeGetItemText(tree, gone.at(1));
+        for (HTREEITEM item : {top, deleted, gone.at(0), gone.at(1), gone.at(2), drafts})
+            ticksAfterTick += Ticked(tree, item) ? '1' : '0';
+        GrabScreen(ScreenshotPath("sms_backup.png"));
+        ASSERT_TRUE(ClickButton(dlg, kChangePath));
+        ASSERT_TRUE(PressSoftKey(0));
+    });
+    EXPECT_EQ(Open(138, SmsDialogProc, kBackup), kDoneKey);
+
+    EXPECT_TRUE(allTicked);
+    EXPECT_EQ(folderLabels,
+              (std::vector<std::u16string>{u"Inbox (96)", u"Sent Items (50)", u"Drafts (1)",
+                                           u"Outbox (0)", u"Deleted Items (3)"}));
+    EXPECT_TRUE(StartsWith(draftLabel, u"[To:\"\" <+15550199>]")) << Utf16ToUtf8(draftLabel);
+    EXPECT_TRUE(StartsWith(deletedLabel, u"[From:\"Anna Berg\" <+46701234567>]"))
+        << Utf16ToUtf8(deletedLabel);
+    EXPECT_TRUE(textClickKept);
+    EXPECT_EQ(ticksAfterClimb, "000000");
+    EXPECT_EQ(ticksAfterTick, "110100");
+    ASSERT_EQ(driver().messageBoxes.size(), 1u);
+    EXPECT_EQ(driver().messageBoxes[0].text, u"Export succeeded.");
+    EXPECT_EQ(driver().messageBoxes[0].caption, u"Success");
+    // Only the ticked message was written, with the label's text after its prefix.
+    const std::vector<std::u16string> texts = TextsInDataFile(files_ / "picked.dat");
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(keptText.ends_with(texts[0]));
+    EXPECT_EQ(ProgramSmsTree().root, nullptr);
+}
+
+TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
+    const struct {
+        const char* name;
+        int filterIndex;
+        const char* written;
+    } forms[] = {{"all", 1, "all.dat"},
+                 {"all", 2, "all.txt"},
+                 {"all", 3, "all.csv"},
+                 {"backup", 4, "backup"}};
+    for (const auto& f : forms) {
+        SCOPED_TRACE(f.written);
+        driver().messageBoxes.clear();
+        driver().fileDialogs.clear();
+        driver().QueueFileDialogAnswer(
+            FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex});
+        std::u16string path;
+        WhenPageReady(ListFilled, [&](HWND dlg) {
+            ASSERT_TRUE(ClickButton(dlg, kChangePath));
+            path = Text(dlg, kPathBox);
+            ASSERT_TRUE(PressSoftKey(0));
+        });
+        EXPECT_EQ(Open(138, SmsDialogProc, kBackup), kDoneKey);
+        const auto written = files_ / f.written;
+        EXPECT_EQ(path, U16(written.string()));
+        ASSERT_EQ(driver().messageBoxes.size(), 1u);
+        EXPECT_EQ(driver().messageBoxes[0].text, u"Export succeeded.");
+        ASSERT_EQ(driver().fileDialogs.size(), 1u);
+        const FileDialogRecord& box = driver().fileDialogs[0];
+        EXPECT_TRUE(box.save);
+        ASSERT_EQ(box.filters.size(), 4u);
+        EXPECT_EQ(box.filters[0].description, u"Data File (*.dat) For restore");
+        EXPECT_EQ(box.filters[3].description, u"Folder and File");
+        EXPECT_EQ(box.filters[3].pattern, u"");
+        EXPECT_EQ(box.defExt, u"");
+        EXPECT_EQ(box.maxFile, 256u);
+        if (f.filterIndex == 1) {
+            EXPECT_EQ(TextsInDataFile(written).size(), 150u);
+        } else if (f.filterIndex == 4) {
+            ASSERT_TRUE(std::filesystem::is_directory(written));
+            int files = 0;
+            for (const auto& e : std::filesystem::recursive_directory_iterator(written))
+                files += e.is_regular_file() ? 1 : 0;
+            EXPECT_EQ(files, 150);
+        } else {
+            EXPECT_NE(ReadBytes(written).find("Ticket: 4411, gate B12, seat 17C"),
+                      std::string::npos);
+        }
+    }
+}
+
+TEST_F(SmsDialogTest, AStoreThatCannotBeReadLeavesAnEmptyListThatCannotBeExported) {
+    SetFault("sms.logon");
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16((files_ / "x").string()), 1});
+    int items = -1;
+    WhenPageReady([&](HWND) { return !driver().messageBoxes.empty(); },
+                  [&](HWND dlg) {
+                      items = TreeGetCount(GetDlgItem(dlg, kList));
+                      ClickButton(dlg, kChangePath);
+                      ASSERT_TRUE(PressSoftKey(0));
+                      ChooseMenuItem(kCancel);
+                  });
+    EXPECT_EQ(Open(138, SmsDialogProc, kBackup), kCancel);
+    EXPECT_EQ(items, 0);
+    ASSERT_EQ(driver().messageBoxes.size(), 2u);
+    EXPECT_TRUE(driver().messageBoxes[0].text.ends_with(u"(401)"));
+    EXPECT_EQ(driver().messageBoxes[1].text, u"Operation failed. Please try again.");
+    EXPECT_FALSE(std::filesystem::exists(files_ / "x.dat"));
+}
+
+class SmsRestoreTest : public DialogTest {
+  protected:
+    void SetUp() override {
+        DialogTest::SetUp();
+        MakePhone(false);
+        std::string error;
+        auto db = OpenPhoneDb(phonePath_, error);
+        ASSERT_TRUE(db) << error;
+        ASSERT_TRUE(SmsTopFolder(*db, error)) << error;
+        // Inbox with two messages, Sent with one.
+        SmsTree tree;
+        tree.root = CreateSmsNode(kSmsFolderKind);
+        ReserveSmsChildren(*tree.root, 2);
+        const std::vector<std::vector<const char16_t*>> folders = {{u"Inbox", u"one", u"two"},
+                                                                   {u"Sent", u"three"}};
+        for (const auto& spec : folders) {
+            auto folder = CreateSmsNode(kSmsFolderKind);
+            SetSmsNodeName(*folder, spec[0]);
+            ReserveSmsChildren(*folder, static_cast<std::uint32_t>(spec.size() - 1));
+            for (std::size_t i = 1; i < spec.size(); ++i) {
+                auto data = std::make_unique<SmsMessageData>();
+                data->text = spec[i];
+                data->senderAddress = u"+111";
+                data->deliveryTime = FileTimeFromUint64(133806528000000000ull);
+                auto node = CreateSmsNode(kSmsMessageKind);
+                AttachSmsMessage(*node, std::move(data));
+                AppendSmsChild(*folder, std::move(node));
+            }
+            AppendSmsChild(*tree.root, std::move(folder));
+        }
+        dataFile_ = files_ / "backup.dat";
+        ASSERT_EQ(WriteSmsDataFile(tree, U16(dataFile_.string()), nullptr), 0);
+    }
+    std::filesystem::path dataFile_;
+};
+
+TEST_F(SmsRestoreTest, DoneBeforeLoadingAndABrokenFileAreRefused) {
+    const std::string bytes = ReadBytes(dataFile_);
+    const auto cut = files_ / "cut.dat";
+    WriteBytes(cut, bytes.substr(0, bytes.size() - 100));
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(cut.string()), 0});
+    int items = -1;
+    RunSteps({[&] {
+        HWND dlg = TopDialog();
+        ASSERT_TRUE(PressSoftKey(0));
+        ClickButton(dlg, kChangePath);
+        items = TreeGetCount(GetDlgItem(dlg, kList));
+        ChooseMenuItem(kCancel);
+    }});
+    EXPECT_EQ(Open(138, SmsDialogProc, kRestore), kCancel);
+    ASSERT_EQ(driver().messageBoxes.size(), 2u);
+    EXPECT_EQ(driver().messageBoxes[0].text,
+              u"No SMS. Please firstly load SMS from a file, then try again.");
+    EXPECT_TRUE(driver().messageBoxes[1].text.ends_with(u"(402)"));
+    EXPECT_EQ(items, 0);
+    ASSERT_EQ(driver().fileDialogs.size(), 1u);
+    EXPECT_FALSE(driver().fileDialogs[0].save);
+    EXPECT_EQ(driver().fileDialogs[0].defExt, u"dat");
+    EXPECT_TRUE(TextsInStore().empty());
+}
+
+TEST_F(SmsRestoreTest, RestoresExactlyTheTickedMessages) {
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(dataFile_.string()), 0});
+    std::u16string title;
+    RunSteps({[&] {
+        HWND dlg = TopDialog();
+        title = GetScreenTitle();
+        ClickButton(dlg, kChangePath);
+        HWND tree = GetDlgItem(dlg, kList);
+        HTREEITEM top = TreeGetNextItem(tree, nullptr, TVGN_ROOT);
+        ASSERT_NE(top, nullptr);
+        HTREEITEM inbox = Children(tree, top).at(0);
+        TreeExpand(tree, top, true);
+        TreeExpand(tree, inbox, true);
+        ProcessPendingEvents();
+        HTREEITEM two = Children(tree, inbox).at(1);
+        ASSERT_TRUE(ClickTreeCheckBox(tree, two));
+        ASSERT_TRUE(WaitUntil([&] { return !Ticked(tree, two); }));
+        ProcessPendingEvents();
+        GrabScreen(ScreenshotPath("sms_restore.png"));
+        ASSERT_TRUE(PressDoneButton());
+    }});
+    EXPECT_EQ(Open(138, SmsDialogProc, kRestore), kDoneKey);
+    EXPECT_EQ(title, u"Import SMS");
+    ASSERT_EQ(driver().messageBoxes.size(), 1u);
+    EXPECT_EQ(driver().messageBoxes[0].text, u"Import succeeded.");
+    EXPECT_EQ(TextsInStore(), (std::vector<std::u16string>{u"one", u"three"}));
+}
+
+}  // namespace
