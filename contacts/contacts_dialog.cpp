@@ -12,7 +12,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/drawing.h"
 #include "platform/ui/file_dialog.h"
-#include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/shell.h"
 #include "shell/dialog_helpers.h"
@@ -157,8 +156,7 @@ LRESULT Command(HWND dialog, int id) {
             ChooseFile(dialog);
             return TRUE;
         case kHelp:
-            StartHelpViewer(std::u16string(u"\\Windows\\VelloroHelp.htm#") +
-                            std::u16string(Texts().helpAnchor));
+            ShowHelpAt(Texts().helpAnchor);
             return TRUE;
         case kCancel:
             EndAndRelease(dialog, kCancel);
@@ -185,9 +183,7 @@ LRESULT ContactsDialogProc(HWND dialog, std::uint32_t message, WPARAM wParam, LP
             UpdateDialogScrollBar(dialog, g_contentHeight);
             return FALSE;
         case WM_VSCROLL:
-            ScrollDialogVertically(dialog, ScrollCodeOf(static_cast<std::uint32_t>(wParam)),
-                                   ThumbPositionOf(static_cast<std::uint32_t>(wParam)),
-                                   ScrollRedraw::Redrawing);
+            ScrollDialogForMessage(dialog, wParam, ScrollRedraw::Redrawing);
             return TRUE;
         case WM_COMMAND:
             return Command(dialog, LOWORD(wParam));

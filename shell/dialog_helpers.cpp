@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "platform/ui/dialog.h"
+#include "platform/ui/help_viewer.h"
 #include "shell/dialog_math.h"
 
 namespace {
@@ -91,4 +92,13 @@ int DialogScrollOffset(HWND dialog) {
     SCROLLINFO info;
     info.fMask = SIF_POS | SIF_TRACKPOS;
     return GetScrollInfo(dialog, SB_VERT, info) ? -info.nPos : 0;
+}
+
+void ScrollDialogForMessage(HWND dialog, WPARAM wParam, ScrollRedraw variant) {
+    auto packed = static_cast<std::uint32_t>(wParam);
+    ScrollDialogVertically(dialog, ScrollCodeOf(packed), ThumbPositionOf(packed), variant);
+}
+
+void ShowHelpAt(std::u16string_view anchor) {
+    StartHelpViewer(std::u16string(u"\\Windows\\VelloroHelp.htm#") + std::u16string(anchor));
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/ui/drawing.h"
 #include "platform/ui/ui_types.h"
@@ -36,6 +37,12 @@ enum class ScrollRedraw {
 // WM_VSCROLL: moves the bar's position by the scroll code (SB_*) and scrolls the painted content;
 // the controls are left for the next paint to place.
 void ScrollDialogVertically(HWND dialog, int scrollCode, int thumbPosition, ScrollRedraw variant);
+
+// The same, straight from WM_VSCROLL's wParam (the code in its low word, the thumb in its high).
+void ScrollDialogForMessage(HWND dialog, WPARAM wParam, ScrollRedraw variant);
+
+// Starts the help viewer on the program's help page at the anchor, as every screen's Help does.
+void ShowHelpAt(std::u16string_view anchor);
 
 // The vertical offset a paint applies to everything: 0, or minus the scroll position while the
 // dialog has a scroll bar.

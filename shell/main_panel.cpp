@@ -5,7 +5,6 @@
 #include "core/progress_window.h"
 #include "platform/text.h"
 #include "platform/ui/dialog.h"
-#include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/shell.h"
 #include "shell/about_box.h"
@@ -119,7 +118,7 @@ LRESULT OnCommand(HWND panel, int command) {
             OpenChild(panel, kAboutBoxTemplate, AboutBoxProc, 0);
             break;
         case kHelpCommand:
-            StartHelpViewer(u"\\Windows\\VelloroHelp.htm#Main_Contents");
+            ShowHelpAt(u"Main_Contents");
             break;
         case kCopySimCommand:
             CopySimContacts(panel);
@@ -153,9 +152,7 @@ LRESULT MainPanelProc(HWND panel, std::uint32_t message, WPARAM wParam, LPARAM l
             Paint(panel);
             return TRUE;
         case WM_VSCROLL:
-            ScrollDialogVertically(panel, ScrollCodeOf(static_cast<std::uint32_t>(wParam)),
-                                   ThumbPositionOf(static_cast<std::uint32_t>(wParam)),
-                                   ScrollRedraw::NonRedrawing);
+            ScrollDialogForMessage(panel, wParam, ScrollRedraw::NonRedrawing);
             return TRUE;
         case WM_CLOSE:
             EndDialog(panel, 0);

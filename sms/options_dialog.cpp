@@ -8,7 +8,6 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/drawing.h"
-#include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/shell.h"
 #include "shell/dialog_helpers.h"
@@ -124,7 +123,7 @@ LRESULT Command(HWND dialog, int id) {
             if (Save(dialog)) EndDialog(dialog, 0);
             return TRUE;
         case kHelp:
-            StartHelpViewer(u"\\Windows\\VelloroHelp.htm#Options");
+            ShowHelpAt(u"Options");
             EndDialog(dialog, 0);
             return TRUE;
         case kCancel:
@@ -155,9 +154,7 @@ LRESULT OptionsDialogProc(HWND dialog, std::uint32_t message, WPARAM wParam, LPA
             Paint(dialog);
             return TRUE;
         case WM_VSCROLL:
-            ScrollDialogVertically(dialog, ScrollCodeOf(static_cast<std::uint32_t>(wParam)),
-                                   ThumbPositionOf(static_cast<std::uint32_t>(wParam)),
-                                   ScrollRedraw::NonRedrawing);
+            ScrollDialogForMessage(dialog, wParam, ScrollRedraw::NonRedrawing);
             return TRUE;
         case WM_CLOSE:
             EndDialog(dialog, 0);

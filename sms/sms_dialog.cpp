@@ -13,7 +13,6 @@
 #include "platform/ui/dialog.h"
 #include "platform/ui/drawing.h"
 #include "platform/ui/file_dialog.h"
-#include "platform/ui/help_viewer.h"
 #include "platform/ui/message_box.h"
 #include "platform/ui/shell.h"
 #include "shell/dialog_helpers.h"
@@ -204,8 +203,7 @@ LRESULT Command(HWND dialog, int id) {
             Finish(dialog);
             return TRUE;
         case kHelp:
-            StartHelpViewer(g_state.backup ? u"\\Windows\\VelloroHelp.htm#Backup SMS"
-                                           : u"\\Windows\\VelloroHelp.htm#Restore SMS");
+            ShowHelpAt(g_state.backup ? u"Backup SMS" : u"Restore SMS");
             return TRUE;
         case kCancel:
             EndAndRelease(dialog, kCancel);
@@ -240,9 +238,7 @@ LRESULT SmsDialogProc(HWND dialog, std::uint32_t message, WPARAM wParam, LPARAM 
             UpdateDialogScrollBar(dialog, g_contentHeight);
             return FALSE;
         case WM_VSCROLL:
-            ScrollDialogVertically(dialog, ScrollCodeOf(static_cast<std::uint32_t>(wParam)),
-                                   ThumbPositionOf(static_cast<std::uint32_t>(wParam)),
-                                   ScrollRedraw::Redrawing);
+            ScrollDialogForMessage(dialog, wParam, ScrollRedraw::Redrawing);
             return TRUE;
         case WM_NOTIFY:
             if (lParam != 0) NoteClick(dialog, *reinterpret_cast<const NMHDR*>(lParam));
