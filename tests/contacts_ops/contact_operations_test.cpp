@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "contacts/copy_sim_contacts.h"
 #include "ops_fixture.h"
 
 namespace {
@@ -63,8 +62,8 @@ TEST_F(ContactOperationsTest, ExportFailuresWriteNothingAndKeepAnOldFile) {
         std::vector<ProgressMessage> progress;
     };
     const Case cases[] = {
-        {0, {}, {}, 1, {Pos(0)}},
-        {4, {}, {}, 1, {Pos(0)}},
+        {0, {}, {}, 1, Progress(0, 0, 0)},
+        {4, {}, {}, 1, Progress(0, 0, 0)},
         {kSim, {"sim.open"}, {}, 3, {}},
         // The SIM is tried first: its failure hides a broken database.
         {kBoth, {"sim.open"}, {"contacts.com"}, 3, {}},
@@ -121,24 +120,35 @@ TEST_F(ContactOperationsTest, ExportCountsSkippedPositionsAndSurvivesAFailedCoun
 
 // ---- import
 
-struct ImportCase {
-    const char* label;
-    std::int32_t type;
-    SimSetup sim;
-    Fault fault, second;
-    ResultCode code;
-    std::size_t simAfter;    // the SIM holds one entry beforehand
-    std::size_t phoneAfter;  // the database holds one contact beforehand
-};
-
-class ImportCodes : public ContactOperationsTest, public testing::WithParamInterface<ImportCase> {};
-
 // The backup: three new SIM entries and three new contacts, plus one of each already held.
-TEST_P(ImportCodes, EachFailurePointReportsItsCodeAndWritesWhatItShould) {
-    const ImportCase& c = GetParam();
-    MakePhone(c.sim);
-    AddSim(1, u"Held", u"1");
-    AddPhone(Person(u"Held", u""));
+TEST_F(ContactOperationsTest, EachImportFailurePointReportsItsCodeAndWritesWhatItShould) {
+    const SimSetup roomy{}, threeFree{4, 14, 40}, twoFree{3, 14, 40};
+    struct Case {
+        const char* label;
+        std::int32_t type;
+        SimSetup sim;
+        Fault fault, second;
+        ResultCode code;
+        std::size_t simAfter, phoneAfter;  // one of each is held beforehand
+    };
+    const Case cases[] = {
+        {"Both", kBoth, roomy, {}, {}, 0, 4, 4},
+        {"SimOnly", kSim, roomy, {}, {}, 0, 4, 1},
+        {"PhoneOnly", kPhone, roomy, {}, {}, 0, 1, 4},
+        {"ExactlyEnoughRoom", kBoth, threeFree, {}, {}, 0, 4, 4},
+        {"SimRefused", kBoth, roomy, {"sim.open"}, {"contacts.com"}, 104, 1, 1},
+        {"SimCaps", kSim, roomy, {"sim.caps"}, {}, 105, 1, 1},
+        {"SimStatusStopsBoth", kBoth, roomy, {"sim.status", 2}, {}, 105, 1, 1},
+        {"SimFull", kSim, twoFree, {}, {}, 106, 1, 1},
+        {"SimFullStopsBoth", kBoth, twoFree, {}, {}, 106, 1, 1},
+        {"SimEntryRefused", kSim, roomy, {"sim.write", 2}, {}, 107, 3, 1},
+        {"SimEntryRefusedPhoneFine", kBoth, roomy, {"sim.write", 1}, {}, 107, 3, 4},
+        {"ComRefused", kPhone, roomy, {"contacts.com"}, {}, 108, 1, 1},
+        {"FolderRefusedBoth", kBoth, roomy, {"contacts.folder"}, {}, 108, 1, 1},
+        {"ContactNotSaved", kPhone, roomy, {"contacts.save", 2}, {}, 110, 1, 3},
+        {"ContactNotCreatedBoth", kBoth, roomy, {"contacts.add", 1}, {}, 110, 4, 3},
+        {"BothPartial", kBoth, roomy, {"sim.write", 3}, {"contacts.save", 1}, 111, 3, 3},
+    };
     ContactList list;
     AddSimContact(list, u"Held", u"1");
     AddPhoneContact(list, TextsOf(Person(u"Held", u"")));
@@ -147,38 +157,18 @@ TEST_P(ImportCodes, EachFailurePointReportsItsCodeAndWritesWhatItShould) {
         AddPhoneContact(list, TextsOf(Person(n, u"")));
     }
     std::u16string path = Backup(list);
-    SetFaults({c.fault, c.second});
-    EXPECT_EQ(ImportContactsFromFile(path, c.type, nullptr), c.code);
-    ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
-    EXPECT_EQ(SimEntries().size(), c.simAfter);
-    EXPECT_EQ(PhoneContacts().size(), c.phoneAfter);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        MakePhone(c.sim);
+        AddSim(1, u"Held", u"1");
+        AddPhone(Person(u"Held", u""));
+        SetFaults({c.fault, c.second});
+        EXPECT_EQ(ImportContactsFromFile(path, c.type, nullptr), c.code);
+        ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
+        EXPECT_EQ(SimEntries().size(), c.simAfter);
+        EXPECT_EQ(PhoneContacts().size(), c.phoneAfter);
+    }
 }
-
-const SimSetup kRoomy{};
-const SimSetup kThreeFree{4, 14, 40};
-const SimSetup kTwoFree{3, 14, 40};
-
-INSTANTIATE_TEST_SUITE_P(
-    Import, ImportCodes,
-    testing::Values(
-        ImportCase{"Both", kBoth, kRoomy, {}, {}, 0, 4, 4},
-        ImportCase{"SimOnly", kSim, kRoomy, {}, {}, 0, 4, 1},
-        ImportCase{"PhoneOnly", kPhone, kRoomy, {}, {}, 0, 1, 4},
-        ImportCase{"ExactlyEnoughRoom", kBoth, kThreeFree, {}, {}, 0, 4, 4},
-        ImportCase{"SimRefused", kBoth, kRoomy, {"sim.open"}, {"contacts.com"}, 104, 1, 1},
-        ImportCase{"SimCaps", kSim, kRoomy, {"sim.caps"}, {}, 105, 1, 1},
-        ImportCase{"SimStatusStopsBoth", kBoth, kRoomy, {"sim.status", 2}, {}, 105, 1, 1},
-        ImportCase{"SimFull", kSim, kTwoFree, {}, {}, 106, 1, 1},
-        ImportCase{"SimFullStopsBoth", kBoth, kTwoFree, {}, {}, 106, 1, 1},
-        ImportCase{"SimEntryRefused", kSim, kRoomy, {"sim.write", 2}, {}, 107, 3, 1},
-        ImportCase{"SimEntryRefusedPhoneFine", kBoth, kRoomy, {"sim.write", 1}, {}, 107, 3, 4},
-        ImportCase{"ComRefused", kPhone, kRoomy, {"contacts.com"}, {}, 108, 1, 1},
-        ImportCase{"FolderRefusedBoth", kBoth, kRoomy, {"contacts.folder"}, {}, 108, 1, 1},
-        ImportCase{"ContactNotSaved", kPhone, kRoomy, {"contacts.save", 2}, {}, 110, 1, 3},
-        ImportCase{"ContactNotCreatedBoth", kBoth, kRoomy, {"contacts.add", 1}, {}, 110, 4, 3},
-        ImportCase{
-            "BothPartial", kBoth, kRoomy, {"sim.write", 3}, {"contacts.save", 1}, 111, 3, 3}),
-    [](const testing::TestParamInfo<ImportCase>& info) { return info.param.label; });
 
 TEST_F(ContactOperationsTest, ImportArgumentAndFileFailuresTouchNoStore) {
     AddSim(1, u"Held", u"1");
@@ -230,28 +220,8 @@ TEST_F(ContactOperationsTest, ImportProgressOnFailureAndForEmptyKinds) {
 
 // ---- copy SIM to phone
 
-TEST(ConvertSimToPhoneContacts, NamesNumbersAndTheSimCategory) {
-    ContactList list;
-    AddSimContact(list, u"Anna Maria Berg", u"111");
-    AddSimContact(list, u"No number", u"");
-    AddSimContact(list, u"", u"");
-    AddSimContact(list, u"", u"444");
-    AddPhoneContact(list, TextsOf(Person(u"Already", u"")));
-    EXPECT_EQ(ConvertSimToPhoneContacts(list), 0);
-    PhoneContactRecord whole;
-    whole.firstName = u"Anna Maria Berg";
-    whole.mobileTelephoneNumber = u"111";
-    whole.categories = u"SIM";
-    PhoneContactRecord nameless = whole;
-    nameless.firstName = u"SIM4";
-    nameless.mobileTelephoneNumber = u"444";
-    EXPECT_EQ(list.phone,
-              (std::vector<PhoneContactRecord>{Person(u"Already", u""), whole, nameless}));
-    EXPECT_EQ(list.sim.size(), 4u);
-}
-
 TEST_F(ContactOperationsTest, CopyingTwiceAddsTheContactsOnce) {
-    AddSim(1, u"Anna", u"111");
+    AddSim(1, u"Ann Marie Berg", u"111");
     AddSim(5, u"", u"555");
     AddSim(6, u"No number", u"");
     ProgressRecorder first, second;
@@ -259,11 +229,11 @@ TEST_F(ContactOperationsTest, CopyingTwiceAddsTheContactsOnce) {
     ASSERT_EQ(CopySimContactsToPhone(&second), 0);
     EXPECT_EQ(first.messages, Progress(6, 5, 6));
     EXPECT_EQ(second.messages, Progress(6, 3, 6));
-    std::vector<PhoneContactRecord> phone = PhoneContacts();
-    ASSERT_EQ(phone.size(), 2u);
-    EXPECT_EQ(phone[0].firstName, u"Anna");
-    EXPECT_EQ(phone[1].firstName, u"SIM2");
-    EXPECT_EQ(phone[1].categories, u"SIM");
+    // The name is never split; a nameless entry is named by its position among the entries.
+    PhoneContactRecord whole = Person(u"Ann Marie Berg", u"", u"111");
+    PhoneContactRecord nameless = Person(u"SIM2", u"", u"555");
+    whole.categories = nameless.categories = u"SIM";
+    EXPECT_EQ(PhoneContacts(), (std::vector<PhoneContactRecord>{whole, nameless}));
     EXPECT_EQ(SimEntries().size(), 3u);  // the SIM is only read
 
     MakePhone(SimSetup{});

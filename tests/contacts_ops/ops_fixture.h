@@ -80,19 +80,11 @@ inline PhoneContactRecord EveryField(const std::u16string& tag) {
     return r;
 }
 
-inline ProgressMessage Range(int total) {
-    return {PBM_SETRANGE, 0, ProgressRangeParam(total)};
-}
-inline const ProgressMessage kStep{PBM_SETSTEP, 1, 0};
-inline const ProgressMessage kStepIt{PBM_STEPIT, 0, 0};
-inline ProgressMessage Pos(int total) {
-    return {PBM_SETPOS, static_cast<std::uintptr_t>(total), 0};
-}
-// Range and step, n steps, the final position.
+// Range and step (none for a total of 0), n steps, the final position (none if negative).
 inline std::vector<ProgressMessage> Progress(int total, int steps, int pos) {
     std::vector<ProgressMessage> m;
-    if (total > 0) m = {Range(total), kStep};
-    m.insert(m.end(), static_cast<std::size_t>(steps), kStepIt);
-    if (pos >= 0) m.push_back(Pos(pos));
+    if (total > 0) m = {{PBM_SETRANGE, 0, ProgressRangeParam(total)}, {PBM_SETSTEP, 1, 0}};
+    m.insert(m.end(), static_cast<std::size_t>(steps), ProgressMessage{PBM_STEPIT, 0, 0});
+    if (pos >= 0) m.push_back({PBM_SETPOS, static_cast<std::uintptr_t>(pos), 0});
     return m;
 }

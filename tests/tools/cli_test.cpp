@@ -1,43 +1,15 @@
-// velloro-cli run as a user runs it: as a process, on phones and files in a temporary folder.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
-#include <string>
 
-#include "test_support.h"
+#include "tool_process.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 class CliTest : public ::testing::Test {
   protected:
-    std::string Quote(const std::filesystem::path& p) const { return "'" + p.string() + "'"; }
-
-    Outcome Run(const std::string& program, const std::string& args) {
-        std::string command = "XDG_DATA_HOME=" + Quote(dir / "xdg") + " VELLORO_PHONE= '" +
-                              program + "' --phone " + Quote(dir / "phone.db") + " " + args +
-                              " 2>" + Quote(dir / "stderr.txt") + " </dev/null";
-        Outcome outcome;
-        std::FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return outcome;
-        char buffer[4096];
-        std::size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            outcome.out.append(buffer, n);
-        int status = pclose(pipe);
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        outcome.err = ReadBytes(dir / "stderr.txt");
-        return outcome;
-    }
-    Outcome Cli(const std::string& args) { return Run(VELLORO_CLI, args); }
-    Outcome Phone(const std::string& args) { return Run(VELLORO_PHONE_TOOL, args); }
+    Outcome Cli(const std::string& args) { return RunTool(dir, VELLORO_CLI, args); }
+    Outcome Phone(const std::string& args) { return RunTool(dir, VELLORO_PHONE_TOOL, args); }
     nlohmann::json Dump() { return nlohmann::json::parse(Phone("dump").out); }
     std::string P(const std::string& name) const { return Quote(dir / name); }
 

@@ -1,38 +1,17 @@
-// velloro-phone run as a user runs it: as a process, on phones in a temporary folder.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <nlohmann/json.hpp>
-#include <string>
 
-#include "test_support.h"
+#include "tool_process.h"
 
 namespace {
 
-struct Run {
-    int status = -1;
-    std::string out;
-};
-
-Run PhoneTool(const TempDir& dir, const std::string& args) {
-    std::string command = "XDG_DATA_HOME='" + (dir / "xdg").string() + "' VELLORO_PHONE= '" +
-                          VELLORO_PHONE_TOOL + "' --phone '" + (dir / "phone.db").string() + "' " +
-                          args + " 2>/dev/null";
-    Run run;
-    std::FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.out.append(buffer, n);
-    int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+Outcome PhoneTool(const TempDir& dir, const std::string& args) {
+    return RunTool(dir, VELLORO_PHONE_TOOL, args);
 }
 
 nlohmann::ordered_json Dump(const TempDir& dir) {
-    Run run = PhoneTool(dir, "dump");
+    Outcome run = PhoneTool(dir, "dump");
     EXPECT_EQ(run.status, 0);
     return nlohmann::ordered_json::parse(run.out);
 }
