@@ -51,10 +51,7 @@ TEST(MainPanel, StacksTheButtonsUpFromTheBottomOfTheContentOrTheScreen) {
         // The lowest button ends one text height above the bottom of the content.
         EXPECT_EQ(l.buttons[4].rect.bottom, surface - c.textHeight + c.offset) << c.name;
     }
-}
-
-TEST(MainPanel, ContentWithoutABannerCountsOnlyTextAndButtons) {
-    EXPECT_EQ(MainPanelContentHeight(0, 13, 21), 26 + 5 * 34);
+    EXPECT_EQ(MainPanelContentHeight(0, 13, 21), 26 + 5 * 34);  // no banner
 }
 
 TEST(AboutBox, PlacesTitleVersionAndAThreeLineAddressUnderTheBanner) {

@@ -64,16 +64,12 @@ TEST(ScrollDialogPosition, MovesByEveryCodeAndClampsToTheScrollableRange) {
         }
     }
     EXPECT_FALSE(ScrollDialogPosition({150, 100, 30}, 99, 0, true).changed);
-}
-
-TEST(ScrollDialogPosition, OnlyTheRedrawingVariantRedrawsTheBarAndOnlyTheOtherErases) {
+    // Only the redrawing variant redraws the bar, and only the other erases.
     EXPECT_EQ(ScrollDialogPosition({150, 100, 0}, 1, 0, true),
               (ScrollMove{true, 10, -10, true, false}));
     EXPECT_EQ(ScrollDialogPosition({150, 100, 0}, 1, 0, false),
               (ScrollMove{true, 10, -10, false, true}));
-}
-
-TEST(ScrollDialogPosition, SurvivesExtremeBarValues) {
+    // Extreme bar values neither overflow nor move backwards.
     ScrollMove move = ScrollDialogPosition({INT_MAX, INT_MIN, 0}, 1, 0, true);
     EXPECT_TRUE(move.changed);
     EXPECT_GE(move.newPosition, 0);

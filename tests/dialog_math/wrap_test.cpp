@@ -84,7 +84,7 @@ TEST(WrapTextToWidth, KeepsWithinTheBufferAndCountsTheLinesKept) {
     EXPECT_EQ(lines, 500);
 }
 
-TEST(WrapTextByAverageWidth, SlicesByCharactersPerLine) {
+TEST(WrapTextByAverageWidth, SlicesByCharactersPerLineAndRefusesAZeroAverage) {
     // 100 pixels at 10 per character: ten per line.
     const WrapCase cases[] = {
         {"fits", u"0123456789", {0, 0, 100, 0}, u"0123456789", 1},
@@ -105,9 +105,6 @@ TEST(WrapTextByAverageWidth, SlicesByCharactersPerLine) {
         EXPECT_EQ(text, c.wrapped) << c.name;
         EXPECT_EQ(lines, c.lines) << c.name;
     }
-}
-
-TEST(WrapTextByAverageWidth, RefusesAnAverageWidthOfZero) {
     std::u16string text = u"some text";
     int lines = 9;
     EXPECT_EQ(WrapTextByAverageWidth(text, {0, 0, 100, 0}, 0, lines), -1);

@@ -102,17 +102,22 @@ TEST_F(MessageStoreTest, TablesListFoldersAndMessagesInCreationOrderInBatches) {
     EXPECT_EQ(values[0].lpszW, u"mY");
 }
 
-TEST_F(MessageStoreTest, AbsentPropertiesComeBackAsErrorValues) {
+TEST_F(MessageStoreTest, AbsentPropertiesAreErrorValuesAndAStreamOnlyBodyOnlyAStream) {
     std::string error;
-    MessageSpec m;
-    m.subject = u"hi";
-    m.flags = 1;
-    ASSERT_TRUE(AddMessage(*Db(), top_, m, error));
+    MessageSpec plain, streamed;
+    plain.subject = u"hi";
+    plain.flags = 1;
+    streamed.body = std::u16string(600, u'ж');
+    streamed.bodyStreamOnly = true;
+    ASSERT_TRUE(AddMessage(*Db(), top_, plain, error));
+    ASSERT_TRUE(AddMessage(*Db(), top_, streamed, error));
     Logon();
     MapiPtr<IMAPITable> contents;
     ASSERT_EQ(topFolder_->GetContentsTable(0, contents), S_OK);
     std::vector<std::size_t> batches;
-    auto message = OpenMessage(ListTable(*contents, batches).at(0));
+    auto ids = ListTable(*contents, batches);
+    ASSERT_EQ(ids.size(), 2u);
+    auto message = OpenMessage(ids[0]);
     std::vector<SPropValue> values;
     EXPECT_EQ(message->GetProps({PR_SUBJECT_W, PR_SENDER_EMAIL_ADDRESS_W, PR_MESSAGE_FLAGS,
                                  PR_MESSAGE_DELIVERY_TIME},
@@ -124,8 +129,8 @@ TEST_F(MessageStoreTest, AbsentPropertiesComeBackAsErrorValues) {
     EXPECT_EQ(values[1].l, MAPI_E_NOT_FOUND);
     EXPECT_EQ(values[2].l, 1);
     EXPECT_EQ(values[3].ulPropTag, CHANGE_PROP_TYPE(PR_MESSAGE_DELIVERY_TIME, PT_ERROR));
-    MapiPtr<IStream> body;
-    EXPECT_EQ(message->OpenProperty(PR_BODY_W, IID_IStream, 0, MAPI_MODIFY, body),
+    MapiPtr<IStream> stream;
+    EXPECT_EQ(message->OpenProperty(PR_BODY_W, IID_IStream, 0, MAPI_MODIFY, stream),
               MAPI_E_NOT_FOUND);
     // A sent message without recipients has an empty recipient table, not a failing one.
     MapiPtr<IMAPITable> recipients;
@@ -133,25 +138,10 @@ TEST_F(MessageStoreTest, AbsentPropertiesComeBackAsErrorValues) {
     SRowSet rows;
     ASSERT_EQ(recipients->QueryRows(1, 0, rows), S_OK);
     EXPECT_TRUE(rows.empty());
-}
 
-TEST_F(MessageStoreTest, AStreamOnlyBodyIsReadOnlyThroughTheStream) {
-    std::string error;
-    MessageSpec m;
-    m.subject = u"";
-    m.body = std::u16string(600, u'ж');
-    m.bodyStreamOnly = true;
-    ASSERT_TRUE(AddMessage(*Db(), top_, m, error));
-    Logon();
-    MapiPtr<IMAPITable> contents;
-    ASSERT_EQ(topFolder_->GetContentsTable(0, contents), S_OK);
-    std::vector<std::size_t> batches;
-    auto message = OpenMessage(ListTable(*contents, batches).at(0));
-    std::vector<SPropValue> values;
+    message = OpenMessage(ids[1]);
     EXPECT_EQ(message->GetProps({PR_BODY_W}, 0, values), MAPI_W_ERRORS_RETURNED);
     EXPECT_EQ(PROP_TYPE(values[0].ulPropTag), PT_ERROR);
-
-    MapiPtr<IStream> stream;
     ASSERT_EQ(message->OpenProperty(PR_BODY_W, IID_IStream, 0, MAPI_MODIFY, stream), S_OK);
     std::vector<std::uint8_t> buffer(1000);
     ULONG read = 0;

@@ -52,15 +52,8 @@ inline std::unique_ptr<SmsNode> Message(
     const std::string& text, const std::string& senderAddress = "",
     const std::string& senderName = "", std::int64_t delivered = 0, std::int64_t modified = 0,
     std::uint32_t flags = 0, std::vector<std::pair<std::string, std::string>> recipients = {}) {
-    MessageSpec spec;
-    spec.text = text;
-    spec.senderAddress = senderAddress;
-    spec.senderName = senderName;
-    spec.delivered = delivered;
-    spec.modified = modified;
-    spec.flags = flags;
-    spec.recipients = std::move(recipients);
-    return Message(spec);
+    return Message(MessageSpec{text, senderAddress, senderName, delivered, modified, flags,
+                               std::move(recipients)});
 }
 
 template <class... Nodes>

@@ -134,15 +134,14 @@ TEST(SmsTextExportTest, SortingIsStableInBothOrdersAndByEitherKey) {
         EXPECT_EQ(SmsChildAt(*folder, 0).name, u"sub");
         EXPECT_EQ(TextsInOrder(*folder), c.order) << c.sortBy << "/" << c.sequence;
     }
-    // Equal times keep their stored order, ascending and descending alike.
-    for (int sequence : {1, 2}) {
-        auto folder = Folder("F", NodeList(Message("1", "+1", "x", 5), Message("2", "+1", "x", 5),
-                                           Message("3", "+1", "x", 5)));
-        SortFolderMessages(*folder, 1, sequence);
-        EXPECT_EQ(TextsInOrder(*folder), (std::vector<std::u16string>{u"1", u"2", u"3"}));
-        SortFolderMessages(*folder, 2, sequence);
-        EXPECT_EQ(TextsInOrder(*folder), (std::vector<std::u16string>{u"1", u"2", u"3"}));
-    }
+    // Equal keys keep their stored order, ascending and descending alike.
+    auto same = Folder("F", NodeList(Message("1", "+1", "x", 5), Message("2", "+1", "x", 5),
+                                     Message("3", "+1", "x", 5)));
+    for (int sortBy : {1, 2})
+        for (int sequence : {1, 2}) {
+            SortFolderMessages(*same, sortBy, sequence);
+            EXPECT_EQ(TextsInOrder(*same), (std::vector<std::u16string>{u"1", u"2", u"3"}));
+        }
 }
 
 TEST(SmsTextExportTest, SortKeyIsTheNameOfTheOtherParty) {

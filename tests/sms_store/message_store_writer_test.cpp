@@ -85,34 +85,28 @@ TEST_F(MessageStoreWriterTest, WritesTheFivePropertiesOneTimeAndSenderOrFirstRec
     ASSERT_EQ(folders.size(), 1u);
     auto ids = FolderMessages(*db, folders[0].id);
     ASSERT_EQ(ids.size(), 3u);
-    std::vector<std::vector<ULONG>> tags;
-    for (std::int64_t id : ids) {
-        tags.emplace_back();
-        for (const StoredProp& p : LoadMessageProps(*db, id)) {
-            tags.back().push_back(p.value.ulPropTag);
-            if (p.value.ulPropTag == PR_MESSAGE_CLASS_W) {
-                EXPECT_EQ(p.value.lpszW, u"IPM.SMStext");
-            }
-            if (p.value.ulPropTag == PR_MESSAGE_STATUS) {
-                EXPECT_EQ(static_cast<ULONG>(p.value.l), MSGSTATUS_RECTYPE_SMS);
-            }
-        }
-    }
-    const std::vector<ULONG> common = {PR_SUBJECT_W, PR_MESSAGE_STATUS, PR_MESSAGE_FLAGS,
-                                       PR_MESSAGE_CLASS_W, PR_MESSAGE_SIZE};
     // The store keeps properties by tag, not in the order they were set.
-    for (auto& list : tags)
-        std::sort(list.begin(), list.end());
-    auto with = [&](std::vector<ULONG> more) {
-        std::vector<ULONG> all = common;
-        all.insert(all.end(), more.begin(), more.end());
-        std::sort(all.begin(), all.end());
-        return all;
+    auto tagsOf = [&](std::int64_t id) {
+        std::vector<ULONG> tags;
+        for (const StoredProp& p : LoadMessageProps(*db, id)) {
+            tags.push_back(p.value.ulPropTag);
+            if (p.value.ulPropTag == PR_MESSAGE_CLASS_W) EXPECT_EQ(p.value.lpszW, u"IPM.SMStext");
+            if (p.value.ulPropTag == PR_MESSAGE_STATUS)
+                EXPECT_EQ(static_cast<ULONG>(p.value.l), MSGSTATUS_RECTYPE_SMS);
+        }
+        std::sort(tags.begin(), tags.end());
+        return tags;
     };
-    EXPECT_EQ(tags[0],
+    auto with = [](std::vector<ULONG> tags) {
+        tags.insert(tags.end(), {PR_SUBJECT_W, PR_MESSAGE_STATUS, PR_MESSAGE_FLAGS,
+                                 PR_MESSAGE_CLASS_W, PR_MESSAGE_SIZE});
+        std::sort(tags.begin(), tags.end());
+        return tags;
+    };
+    EXPECT_EQ(tagsOf(ids[0]),
               with({PR_MESSAGE_DELIVERY_TIME, PR_SENDER_EMAIL_ADDRESS_W, PR_SENDER_NAME_W}));
-    EXPECT_EQ(tags[1], with({PR_LAST_MODIFICATION_TIME}));
-    EXPECT_EQ(tags[2], with({PR_MESSAGE_DELIVERY_TIME}));
+    EXPECT_EQ(tagsOf(ids[1]), with({PR_LAST_MODIFICATION_TIME}));
+    EXPECT_EQ(tagsOf(ids[2]), with({PR_MESSAGE_DELIVERY_TIME}));
 
     EXPECT_TRUE(LoadRecipientRows(*db, ids[0]).empty());
     EXPECT_TRUE(LoadRecipientRows(*db, ids[2]).empty());

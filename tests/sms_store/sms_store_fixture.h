@@ -1,10 +1,10 @@
 #pragma once
-// A phone per test with an SMS store and helpers to fill it, and a readable dump of a tree so
-// that whole trees can be compared at once.
+// A phone per test with an SMS store and helpers to fill it.
 
 #include <string>
 
 #include "../phone/phone_fixture.h"
+#include "../sms/sms_dump.h"
 #include "platform/text.h"
 #include "sms/sms_tree.h"
 
@@ -62,7 +62,3 @@ class SmsStoreTest : public PhoneTest {
 
     std::int64_t top_ = 0;
 };
-
-// One line per node, indented by depth: a folder's tick and name, a message's tick and every
-// field the data file keeps.
-std::string DumpSmsTree(const SmsNode& root);

@@ -1,10 +1,14 @@
-#include "sms_store_fixture.h"
+#pragma once
+// One line per node, indented by depth: a folder's tick and name, a message's tick and every
+// field the data file keeps, so that whole trees compare at once.
 
-#include <vector>
+#include <string>
 
-namespace {
+#include "platform/file_time.h"
+#include "platform/text.h"
+#include "sms/sms_tree.h"
 
-void DumpNode(const SmsNode& node, int depth, std::string& out) {
+inline void DumpSmsNode(const SmsNode& node, int depth, std::string& out) {
     out.append(static_cast<std::size_t>(depth) * 2, ' ');
     out += node.checked != 0 ? "+" : "-";
     if (IsSmsFolder(node)) {
@@ -23,13 +27,11 @@ void DumpNode(const SmsNode& node, int depth, std::string& out) {
         out += "\n";
     }
     for (const auto& child : node.children)
-        DumpNode(*child, depth + 1, out);
+        DumpSmsNode(*child, depth + 1, out);
 }
 
-}  // namespace
-
-std::string DumpSmsTree(const SmsNode& root) {
+inline std::string DumpSmsTree(const SmsNode& root) {
     std::string out;
-    DumpNode(root, 0, out);
+    DumpSmsNode(root, 0, out);
     return out;
 }
