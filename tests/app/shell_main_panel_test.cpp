@@ -256,13 +256,13 @@ TEST_F(ShellMainPanelTest, EveryWayOutEndsThePanelWithZero) {
         {"Done button", [] { return PressDoneButton(); }},
         {"window closed", [] { return CloseScreenWindow(); }},
     };
-    for (const auto& [name, leave] : exits) {
+    for (const auto& exit : exits) {
         EXPECT_EQ(RunPanel({[&] {
                       Panel();
-                      ASSERT_TRUE(leave());
+                      ASSERT_TRUE(exit.second());
                   }}),
                   0)
-            << name;
+            << exit.first;
     }
 }
 
