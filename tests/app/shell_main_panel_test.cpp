@@ -155,7 +155,7 @@ TEST_F(ShellMainPanelTest, LandscapeAddsTheScrollBarAndPortraitRemovesItFromTheT
 }
 
 TEST_F(ShellMainPanelTest, CopyAsksFirstAndANoDoesNothingMore) {
-    driver().QueueMessageBoxAnswer(IDNO);
+    driver().QueueMessageBoxAnswer(IDNO, ScreenshotPath("copy_confirmation.png"));
     int dialogsAfter = 0;
     RunPanel({[&] {
         HWND panel = Panel();
@@ -181,7 +181,7 @@ TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) 
     };
     const Case cases[] = {
         {false, u"Success", MB_ICONINFORMATION, ""},
-        {true, u"Error", MB_ICONEXCLAMATION, "copy_failure_outcome.png"},
+        {true, u"Error", MB_ICONEXCLAMATION, "copy_failure_box.png"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.simFails ? "SIM refuses to open" : "SIM opens");
@@ -190,10 +190,12 @@ TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) 
         }
         driver().messageBoxes.clear();
         driver().QueueMessageBoxAnswer(IDYES);
+        if (!c.screenshot.empty()) {
+            driver().QueueMessageBoxAnswer(IDOK, ScreenshotPath(c.screenshot));
+        }
         RunPanel({[&] {
             HWND panel = Panel();
             ASSERT_TRUE(ChooseMenuItem(kCopySimCommand));
-            if (!c.screenshot.empty()) GrabScreen(ScreenshotPath(c.screenshot));
             EndDialog(panel, 0);
         }});
         ASSERT_EQ(driver().messageBoxes.size(), 2u);
