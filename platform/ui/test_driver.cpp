@@ -80,23 +80,23 @@ void PaintFramedBox(QPainter& painter, QMessageBox& box, QPoint contentAt) {
 
 // Shows the box as MessageBox would, without blocking, and writes the screen with the box over
 // it; the box is then answered through its own button so it closes as the user would close it.
-void ShootMessageBox(const MessageBoxRecord& record, int answer, const std::string& pngPath) {
+bool ShootMessageBox(const MessageBoxRecord& record, int answer, const std::string& pngPath) {
     std::unique_ptr<QMessageBox> box = ui::MakeMessageBox(record);
     box->setWindowModality(Qt::ApplicationModal);
     box->show();
     WaitUntil([&] { return box->windowHandle() != nullptr && box->windowHandle()->isExposed(); });
     ProcessPendingEvents();
 
+    QPixmap shot;
     if (ui::HasScreen()) {
         QWidget* screen = ui::Screen();
-        QPixmap shot = screen->grab();
+        shot = screen->grab();
         QPainter painter(&shot);
         PaintFramedBox(painter, *box, screen->mapFromGlobal(box->mapToGlobal(QPoint(0, 0))));
-        painter.end();
-        shot.save(QString::fromStdString(pngPath), "PNG");
     } else {
-        box->grab().save(QString::fromStdString(pngPath), "PNG");
+        shot = box->grab();
     }
+    const bool written = shot.save(QString::fromStdString(pngPath), "PNG");
 
     const QMessageBox::StandardButton button = answer == IDYES  ? QMessageBox::Yes
                                                : answer == IDNO ? QMessageBox::No
@@ -110,7 +110,8 @@ void ShootMessageBox(const MessageBoxRecord& record, int answer, const std::stri
     // Destroying a window before exit makes the toolkit's per-thread context storage go ahead
     // of the layer's exit actions, and releasing the screen then crashes: the closed box stays
     // with the screen, which takes it along when it goes.
-    if (box->parent() != nullptr) box.release();
+    if (box->parent() != nullptr) static_cast<void>(box.release());
+    return written;
 }
 
 }  // namespace
@@ -125,8 +126,10 @@ std::optional<int> DriverAnswerMessageBox(const MessageBoxRecord& record) {
     if (queue.empty()) return record.buttons == MB_YESNO ? IDNO : IDOK;
     const QueuedMessageBoxAnswer queued = queue.front();
     queue.pop_front();
-    if (!queued.screenshotPath.empty())
-        ShootMessageBox(record, queued.answer, queued.screenshotPath);
+    if (!queued.screenshotPath.empty() &&
+        ShootMessageBox(record, queued.answer, queued.screenshotPath)) {
+        driver->screenshots.push_back(queued.screenshotPath);
+    }
     return queued.answer;
 }
 

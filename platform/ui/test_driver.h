@@ -50,6 +50,7 @@ class TestDriver {
     void QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer);
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<FileDialogRecord> fileDialogs;
+    std::vector<std::string> screenshots;  // the paths written, in order
 };
 
 // Runs the steps in order from the event loop. Each next step is scheduled before the current one

@@ -155,7 +155,8 @@ TEST_F(ShellMainPanelTest, LandscapeAddsTheScrollBarAndPortraitRemovesItFromTheT
 }
 
 TEST_F(ShellMainPanelTest, CopyAsksFirstAndANoDoesNothingMore) {
-    driver().QueueMessageBoxAnswer(IDNO, ScreenshotPath("copy_confirmation.png"));
+    const std::string screenshot = ScreenshotPath("copy_confirmation.png");
+    driver().QueueMessageBoxAnswer(IDNO, screenshot);
     int dialogsAfter = 0;
     RunPanel({[&] {
         HWND panel = Panel();
@@ -170,6 +171,7 @@ TEST_F(ShellMainPanelTest, CopyAsksFirstAndANoDoesNothingMore) {
     EXPECT_EQ(box.icon, MB_ICONQUESTION);
     EXPECT_EQ(box.buttons, static_cast<std::uint32_t>(MB_YESNO));
     EXPECT_EQ(dialogsAfter, 1);
+    EXPECT_EQ(driver().screenshots, std::vector<std::string>{screenshot});
 }
 
 TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) {
@@ -204,6 +206,7 @@ TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) 
         EXPECT_EQ(outcome.icon, c.icon);
         if (c.simFails) {
             EXPECT_NE(outcome.text.find(u"(20"), std::u16string::npos) << "a copy code 201-205";
+            EXPECT_EQ(driver().screenshots, std::vector<std::string>{ScreenshotPath(c.screenshot)});
         } else {
             EXPECT_EQ(outcome.text, u"Copy succeeded.");
         }

@@ -106,6 +106,7 @@ TEST_F(Services, AScreenshotAnswerWritesTheScreenWithTheBoxAndStillAnswers) {
     EXPECT_EQ(MessageBox(nullptr, u"Again?", u"Confirm", MB_YESNO | MB_ICONQUESTION), IDYES)
         << "an answer without a screenshot is unchanged";
     EXPECT_EQ(driver().messageBoxes.size(), 3u);
+    EXPECT_EQ(driver().screenshots, (std::vector<std::string>{question, failure}));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the shown box is gone";
 
     const QImage before(QString::fromStdString(plain));
