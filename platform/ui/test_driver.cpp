@@ -5,9 +5,13 @@
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyleOptionTitleBar>
 #include <QTimer>
+#include <QWindow>
 #include <deque>
 
 #include "platform/ui/application.h"
@@ -16,8 +20,13 @@
 
 namespace {
 
+struct QueuedMessageBoxAnswer {
+    int answer = 0;
+    std::string screenshotPath;
+};
+
 struct DriverQueues {
-    std::deque<int> messageBoxAnswers;
+    std::deque<QueuedMessageBoxAnswer> messageBoxAnswers;
     std::deque<std::optional<FileDialogAnswer>> fileAnswers;
 };
 
@@ -50,6 +59,61 @@ void SendClick(QWidget* target, const QPoint& at) {
     QApplication::sendEvent(target, &release);
 }
 
+// Nothing frames a window offscreen, yet the caption is part of what the user reads: the style
+// draws the title bar a window manager would put over the box, whose contents start at contentAt.
+void PaintFramedBox(QPainter& painter, QMessageBox& box, QPoint contentAt) {
+    QStyle* style = QApplication::style();
+    QStyleOptionTitleBar bar;
+    bar.initFrom(&box);
+    bar.text = box.windowTitle();
+    bar.titleBarFlags = Qt::Dialog | Qt::WindowTitleHint;
+    bar.titleBarState = Qt::WindowActive | QStyle::State_Active;
+    bar.state |= QStyle::State_Active;
+    bar.subControls = QStyle::SC_TitleBarLabel;
+    const int barHeight = style->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &box);
+    bar.rect = QRect(contentAt - QPoint(0, barHeight), QSize(box.width(), barHeight));
+    const QRect frame = bar.rect.adjusted(-1, -1, 1, box.height() + 1);
+    painter.fillRect(frame, box.palette().color(QPalette::Dark));
+    style->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, &box);
+    painter.drawPixmap(contentAt, box.grab());
+}
+
+// Shows the box as MessageBox would, without blocking, and writes the screen with the box over
+// it; the box is then answered through its own button so it closes as the user would close it.
+bool ShootMessageBox(const MessageBoxRecord& record, int answer, const std::string& pngPath) {
+    std::unique_ptr<QMessageBox> box = ui::MakeMessageBox(record);
+    box->setWindowModality(Qt::ApplicationModal);
+    box->show();
+    WaitUntil([&] { return box->windowHandle() != nullptr && box->windowHandle()->isExposed(); });
+    ProcessPendingEvents();
+
+    QPixmap shot;
+    if (ui::HasScreen()) {
+        QWidget* screen = ui::Screen();
+        shot = screen->grab();
+        QPainter painter(&shot);
+        PaintFramedBox(painter, *box, screen->mapFromGlobal(box->mapToGlobal(QPoint(0, 0))));
+    } else {
+        shot = box->grab();
+    }
+    const bool written = shot.save(QString::fromStdString(pngPath), "PNG");
+
+    const QMessageBox::StandardButton button = answer == IDYES  ? QMessageBox::Yes
+                                               : answer == IDNO ? QMessageBox::No
+                                                                : QMessageBox::Ok;
+    if (QAbstractButton* pressed = box->button(button)) {
+        pressed->click();
+    } else {
+        box->reject();
+    }
+    ProcessPendingEvents();
+    // Destroying a window before exit makes the toolkit's per-thread context storage go ahead
+    // of the layer's exit actions, and releasing the screen then crashes: the closed box stays
+    // with the screen, which takes it along when it goes.
+    if (box->parent() != nullptr) static_cast<void>(box.release());
+    return written;
+}
+
 }  // namespace
 
 namespace ui {
@@ -60,9 +124,13 @@ std::optional<int> DriverAnswerMessageBox(const MessageBoxRecord& record) {
     driver->messageBoxes.push_back(record);
     auto& queue = Queues().messageBoxAnswers;
     if (queue.empty()) return record.buttons == MB_YESNO ? IDNO : IDOK;
-    const int answer = queue.front();
+    const QueuedMessageBoxAnswer queued = queue.front();
     queue.pop_front();
-    return answer;
+    if (!queued.screenshotPath.empty() &&
+        ShootMessageBox(record, queued.answer, queued.screenshotPath)) {
+        driver->screenshots.push_back(queued.screenshotPath);
+    }
+    return queued.answer;
 }
 
 std::optional<std::optional<FileDialogAnswer>> DriverAnswerFileDialog(
@@ -90,8 +158,8 @@ TestDriver::~TestDriver() {
     Queues() = {};
 }
 
-void TestDriver::QueueMessageBoxAnswer(int answer) {
-    Queues().messageBoxAnswers.push_back(answer);
+void TestDriver::QueueMessageBoxAnswer(int answer, std::string screenshotPath) {
+    Queues().messageBoxAnswers.push_back({answer, std::move(screenshotPath)});
 }
 
 void TestDriver::QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer) {

@@ -35,8 +35,10 @@ struct FileDialogAnswer {
     int filterIndex = 0;
 };
 
-// While a driver lives, no message box or file dialog is shown. A box with no queued answer gets
-// IDOK for OK boxes and IDNO for Yes/No boxes; a file dialog with none is cancelled.
+// While a driver lives, no message box or file dialog is shown, except a box whose answer asks
+// for a screenshot: that box is shown for as long as it takes to paint and write the screen with
+// it to screenshotPath (PNG), then answered. A box with no queued answer gets IDOK for OK boxes
+// and IDNO for Yes/No boxes; a file dialog with none is cancelled.
 class TestDriver {
   public:
     TestDriver();
@@ -44,10 +46,11 @@ class TestDriver {
     TestDriver(const TestDriver&) = delete;
     TestDriver& operator=(const TestDriver&) = delete;
 
-    void QueueMessageBoxAnswer(int answer);
+    void QueueMessageBoxAnswer(int answer, std::string screenshotPath = {});
     void QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer);
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<FileDialogRecord> fileDialogs;
+    std::vector<std::string> screenshots;  // the paths written, in order
 };
 
 // Runs the steps in order from the event loop. Each next step is scheduled before the current one

@@ -20,6 +20,7 @@
 
 class QEventLoop;
 class QLabel;
+class QMessageBox;
 class QPushButton;
 class QToolButton;
 
@@ -159,6 +160,8 @@ namespace ui {
 // Makes a control of a platform class in the dialog; null for an unknown class.
 QWidget* MakeControl(DialogWidget* dialog, const std::u16string& className, const QString& text,
                      std::uint32_t style, int id);
+// The box MessageBox shows for record, not yet shown.
+std::unique_ptr<QMessageBox> MakeMessageBox(const MessageBoxRecord& record);
 // A test driver's answers, when one is active.
 std::optional<int> DriverAnswerMessageBox(const MessageBoxRecord& record);
 std::optional<std::optional<FileDialogAnswer>> DriverAnswerFileDialog(

@@ -155,7 +155,8 @@ TEST_F(ShellMainPanelTest, LandscapeAddsTheScrollBarAndPortraitRemovesItFromTheT
 }
 
 TEST_F(ShellMainPanelTest, CopyAsksFirstAndANoDoesNothingMore) {
-    driver().QueueMessageBoxAnswer(IDNO);
+    const std::string screenshot = ScreenshotPath("copy_confirmation.png");
+    driver().QueueMessageBoxAnswer(IDNO, screenshot);
     int dialogsAfter = 0;
     RunPanel({[&] {
         HWND panel = Panel();
@@ -170,6 +171,7 @@ TEST_F(ShellMainPanelTest, CopyAsksFirstAndANoDoesNothingMore) {
     EXPECT_EQ(box.icon, MB_ICONQUESTION);
     EXPECT_EQ(box.buttons, static_cast<std::uint32_t>(MB_YESNO));
     EXPECT_EQ(dialogsAfter, 1);
+    EXPECT_EQ(driver().screenshots, std::vector<std::string>{screenshot});
 }
 
 TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) {
@@ -181,7 +183,7 @@ TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) 
     };
     const Case cases[] = {
         {false, u"Success", MB_ICONINFORMATION, ""},
-        {true, u"Error", MB_ICONEXCLAMATION, "copy_failure_outcome.png"},
+        {true, u"Error", MB_ICONEXCLAMATION, "copy_failure_box.png"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.simFails ? "SIM refuses to open" : "SIM opens");
@@ -190,10 +192,12 @@ TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) 
         }
         driver().messageBoxes.clear();
         driver().QueueMessageBoxAnswer(IDYES);
+        if (!c.screenshot.empty()) {
+            driver().QueueMessageBoxAnswer(IDOK, ScreenshotPath(c.screenshot));
+        }
         RunPanel({[&] {
             HWND panel = Panel();
             ASSERT_TRUE(ChooseMenuItem(kCopySimCommand));
-            if (!c.screenshot.empty()) GrabScreen(ScreenshotPath(c.screenshot));
             EndDialog(panel, 0);
         }});
         ASSERT_EQ(driver().messageBoxes.size(), 2u);
@@ -202,6 +206,7 @@ TEST_F(ShellMainPanelTest, CopyRunsBehindTheProgressWindowAndReportsItsOutcome) 
         EXPECT_EQ(outcome.icon, c.icon);
         if (c.simFails) {
             EXPECT_NE(outcome.text.find(u"(20"), std::u16string::npos) << "a copy code 201-205";
+            EXPECT_EQ(driver().screenshots, std::vector<std::string>{ScreenshotPath(c.screenshot)});
         } else {
             EXPECT_EQ(outcome.text, u"Copy succeeded.");
         }
@@ -256,13 +261,14 @@ TEST_F(ShellMainPanelTest, EveryWayOutEndsThePanelWithZero) {
         {"Done button", [] { return PressDoneButton(); }},
         {"window closed", [] { return CloseScreenWindow(); }},
     };
-    for (const auto& exit : exits) {
-        EXPECT_EQ(RunPanel({[&] {
+    for (const auto& [name, leave] : exits) {
+        // clang 14 cannot capture a structured binding itself.
+        EXPECT_EQ(RunPanel({[&leave = leave] {
                       Panel();
-                      ASSERT_TRUE(exit.second());
+                      ASSERT_TRUE(leave());
                   }}),
                   0)
-            << exit.first;
+            << name;
     }
 }
 

@@ -1,6 +1,7 @@
 // The platform services around the dialogs: resources as data, message boxes, file names, help,
 // one running copy, and drawing.
 
+#include <QApplication>
 #include <QImage>
 #include <filesystem>
 #include <fstream>
@@ -89,6 +90,42 @@ TEST_F(Services, MessageBoxesAreAnsweredFromTheQueueAndRecorded) {
     EXPECT_EQ(boxes[3].caption, u"Error");
     EXPECT_EQ(boxes[3].icon, MB_ICONEXCLAMATION);
     EXPECT_EQ(boxes[4].caption, u"") << "an empty caption of its own is not a missing one";
+}
+
+TEST_F(Services, AScreenshotAnswerWritesTheScreenWithTheBoxAndStillAnswers) {
+    const TempDir shots;
+    const std::string plain = (shots.path() / "plain.png").string();
+    const std::string question = (shots.path() / "question.png").string();
+    const std::string failure = (shots.path() / "failure.png").string();
+    ASSERT_TRUE(GrabScreen(plain));
+    driver().QueueMessageBoxAnswer(IDYES, question);
+    driver().QueueMessageBoxAnswer(IDOK, failure);
+    driver().QueueMessageBoxAnswer(IDYES);
+    EXPECT_EQ(MessageBox(nullptr, u"Copy all?", u"Confirm", MB_YESNO | MB_ICONQUESTION), IDYES);
+    EXPECT_EQ(MessageBox(nullptr, u"Copy failed. (201)", std::nullopt, MB_ICONEXCLAMATION), IDOK);
+    EXPECT_EQ(MessageBox(nullptr, u"Again?", u"Confirm", MB_YESNO | MB_ICONQUESTION), IDYES)
+        << "an answer without a screenshot is unchanged";
+    EXPECT_EQ(driver().messageBoxes.size(), 3u);
+    EXPECT_EQ(driver().screenshots, (std::vector<std::string>{question, failure}));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the shown box is gone";
+
+    const QImage before(QString::fromStdString(plain));
+    for (const std::string& path : {question, failure}) {
+        SCOPED_TRACE(path);
+        const QImage shot(QString::fromStdString(path));
+        ASSERT_FALSE(shot.isNull());
+        ASSERT_EQ(shot.size(), before.size()) << "the whole screen, not the box alone";
+        QRect changed;
+        for (int y = 0; y < shot.height(); ++y) {
+            for (int x = 0; x < shot.width(); ++x) {
+                if (shot.pixel(x, y) != before.pixel(x, y)) changed |= QRect(x, y, 1, 1);
+            }
+        }
+        ASSERT_GT(changed.width(), 100) << "the box is on the picture";
+        EXPECT_GT(changed.height(), 50);
+        EXPECT_LE(std::abs(changed.center().x() - shot.width() / 2), 2)
+            << "the box is centred over the screen";
+    }
 }
 
 TEST(FileNames, TypedNamesGetTheChosenTypesExtension) {
