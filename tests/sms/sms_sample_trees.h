@@ -32,16 +32,16 @@ struct MessageSpec {
     std::uint32_t size = 0;
 };
 
-inline std::unique_ptr<SmsNode> Message(const MessageSpec& spec) {
+inline std::unique_ptr<SmsNode> Message(const MessageSpec& shape) {
     auto data = std::make_unique<SmsMessageData>();
-    data->text = U16(spec.text);
-    data->senderAddress = U16(spec.senderAddress);
-    data->senderName = U16(spec.senderName);
-    if (spec.delivered != 0) data->deliveryTime = FileTimeFromUnixSeconds(spec.delivered);
-    if (spec.modified != 0) data->lastModificationTime = FileTimeFromUnixSeconds(spec.modified);
-    data->flags = spec.flags;
-    data->size = spec.size;
-    for (const auto& [name, address] : spec.recipients)
+    data->text = U16(shape.text);
+    data->senderAddress = U16(shape.senderAddress);
+    data->senderName = U16(shape.senderName);
+    if (shape.delivered != 0) data->deliveryTime = FileTimeFromUnixSeconds(shape.delivered);
+    if (shape.modified != 0) data->lastModificationTime = FileTimeFromUnixSeconds(shape.modified);
+    data->flags = shape.flags;
+    data->size = shape.size;
+    for (const auto& [name, address] : shape.recipients)
         data->recipients.push_back({U16(name), U16(address)});
     auto node = CreateSmsNode(kSmsMessageKind);
     AttachSmsMessage(*node, std::move(data));
