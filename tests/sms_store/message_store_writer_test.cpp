@@ -90,9 +90,12 @@ TEST_F(MessageStoreWriterTest, WritesTheFivePropertiesOneTimeAndSenderOrFirstRec
         std::vector<ULONG> tags;
         for (const StoredProp& p : LoadMessageProps(*db, id)) {
             tags.push_back(p.value.ulPropTag);
-            if (p.value.ulPropTag == PR_MESSAGE_CLASS_W) EXPECT_EQ(p.value.lpszW, u"IPM.SMStext");
-            if (p.value.ulPropTag == PR_MESSAGE_STATUS)
+            if (p.value.ulPropTag == PR_MESSAGE_CLASS_W) {
+                EXPECT_EQ(p.value.lpszW, u"IPM.SMStext");
+            }
+            if (p.value.ulPropTag == PR_MESSAGE_STATUS) {
                 EXPECT_EQ(static_cast<ULONG>(p.value.l), MSGSTATUS_RECTYPE_SMS);
+            }
         }
         std::sort(tags.begin(), tags.end());
         return tags;
