@@ -8,7 +8,10 @@ std::optional<std::u16string> NormalizeRegistryPath(std::u16string_view path) {
     while (!path.empty() && path.back() == u'\\')
         path.remove_suffix(1);
     if (path.empty() || path.find(u"\\\\") != std::u16string_view::npos) return std::nullopt;
-    return u"\\" + std::u16string(path);
+    // Appended rather than concatenated: GCC 12 warns falsely (-Wrestrict) on the operator+ form.
+    std::u16string normalized(1, u'\\');
+    normalized.append(path);
+    return normalized;
 }
 
 std::optional<std::int64_t> FindRegistryKey(PhoneDb& db, std::u16string_view normalizedPath) {
