@@ -74,12 +74,6 @@ class DialogTest : public GuiTest {
         return text;
     }
 
-    const MessageBoxRecord& OnlyBox() {
-        EXPECT_EQ(driver().messageBoxes.size(), 1u);
-        static const MessageBoxRecord none;
-        return driver().messageBoxes.empty() ? none : driver().messageBoxes.back();
-    }
-
     TempDir files_;
     std::string phonePath_;
     int phones_ = 0;
