@@ -74,6 +74,18 @@ class DialogTest : public GuiTest {
         return text;
     }
 
+    static std::unique_ptr<SmsNode> MessageNode(std::u16string text, std::u16string sender,
+                                                std::uint64_t time = 133806528000000000ull) {
+        auto data = std::make_unique<SmsMessageData>();
+        data->text = std::move(text);
+        data->senderName = std::move(sender);
+        data->senderAddress = u"+111";
+        data->deliveryTime = FileTimeFromUint64(time);
+        auto node = CreateSmsNode(kSmsMessageKind);
+        AttachSmsMessage(*node, std::move(data));
+        return node;
+    }
+
     TempDir files_;
     std::string phonePath_;
     int phones_ = 0;
