@@ -24,14 +24,6 @@ std::vector<HTREEITEM> Children(HWND tree, HTREEITEM item) {
     return out;
 }
 
-bool Ticked(HWND tree, HTREEITEM item) {
-    return TreeGetItemState(tree, item, TVIS_STATEIMAGEMASK) == kStateTicked;
-}
-
-bool StartsWith(const std::u16string& text, std::u16string_view head) {
-    return text.compare(0, head.size(), head) == 0;
-}
-
 void CollectTexts(const SmsNode& node, std::vector<std::u16string>& texts) {
     if (const SmsMessageData* m = SmsNodeMessage(node)) texts.push_back(m->text);
     for (int i = 0; i < SmsChildCount(node); ++i)
@@ -145,8 +137,8 @@ TEST_F(SmsDialogTest, BackupShowsTheStoreAndTicksFollowTheRules) {
     EXPECT_EQ(folderLabels,
               (std::vector<std::u16string>{u"Inbox (96)", u"Sent Items (50)", u"Drafts (1)",
                                            u"Outbox (0)", u"Deleted Items (3)"}));
-    EXPECT_TRUE(StartsWith(draftLabel, u"[To:\"\" <+15550199>]")) << Utf16ToUtf8(draftLabel);
-    EXPECT_TRUE(StartsWith(deletedLabel, u"[From:\"Anna Berg\" <+46701234567>]"))
+    EXPECT_TRUE(draftLabel.starts_with(u"[To:\"\" <+15550199>]")) << Utf16ToUtf8(draftLabel);
+    EXPECT_TRUE(deletedLabel.starts_with(u"[From:\"Anna Berg\" <+46701234567>]"))
         << Utf16ToUtf8(deletedLabel);
     EXPECT_TRUE(textClickKept);
     EXPECT_EQ(ticksAfterClimb, "000000");

@@ -25,10 +25,6 @@ class ControlsTest : public GuiTest {
     }
 };
 
-bool Ticked(HWND tree, HTREEITEM item) {
-    return TreeGetItemState(tree, item, TVIS_STATEIMAGEMASK) == kStateTicked;
-}
-
 TEST_F(ControlsTest, TreeCheckBoxClickTogglesThenNotifiesWithItsScreenPosition) {
     struct Seen {
         std::uint32_t flags = 0;

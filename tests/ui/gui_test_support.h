@@ -12,10 +12,15 @@
 #include <vector>
 
 #include "platform/ui/application.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/dialog.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/test_driver.h"
 #include "test_support.h"
+
+inline bool Ticked(HWND tree, HTREEITEM item) {
+    return TreeGetItemState(tree, item, TVIS_STATEIMAGEMASK) == kStateTicked;
+}
 
 class GuiTest : public ::testing::Test {
   protected:
