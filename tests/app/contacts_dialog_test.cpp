@@ -14,9 +14,18 @@ constexpr LPARAM kBackup = 1, kRestore = 0;
 const std::u16string kNoPath = u"Invalid file path. Please set a valid file path.";
 const std::u16string kNoType = u"Invalid contact type. Please select a contact type.";
 
-bool EndsWith(const std::u16string& text, std::u16string_view tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+// The path from the file box the driver answers, and a contact type.
+void PickPathAndType(int type) {
+    HWND dlg = TopDialog();
+    ClickButton(dlg, kChangePath);
+    ChooseComboItem(GetDlgItem(dlg, kTypeCombo), type);
+}
+
+std::vector<std::u16string> Descriptions(const std::vector<FileFilter>& filters) {
+    std::vector<std::u16string> out;
+    for (const FileFilter& f : filters)
+        out.push_back(f.description + u"|" + f.pattern);
+    return out;
 }
 
 using ContactsDialogTest = DialogTest;
@@ -49,12 +58,10 @@ TEST_F(ContactsDialogTest, BackupRefusesInOrderThenWritesEachContactType) {
                   },
                   [&] { ASSERT_TRUE(PressSoftKey(0)); }});
         EXPECT_EQ(Open(109, ContactsDialogProc, kBackup), kDoneKey);
-        ASSERT_EQ(driver().messageBoxes.size(), 3u);
-        EXPECT_EQ(driver().messageBoxes[0].text, kNoPath);
+        ASSERT_EQ(BoxTexts(),
+                  (std::vector<std::u16string>{kNoPath, kNoType, u"Export succeeded."}));
         EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
         EXPECT_EQ(driver().messageBoxes[0].caption, kDefaultMessageBoxCaption);
-        EXPECT_EQ(driver().messageBoxes[1].text, kNoType);
-        EXPECT_EQ(driver().messageBoxes[2].text, u"Export succeeded.");
         EXPECT_EQ(driver().messageBoxes[2].caption, u"Success");
         EXPECT_EQ(driver().messageBoxes[2].icon, MB_ICONINFORMATION);
 
@@ -74,7 +81,7 @@ TEST_F(ContactsDialogTest, EachModeShowsItsTextsFileTypesAndHelp) {
         LPARAM mode;
         std::u16string title, target, types, anchor;
         bool save;
-        std::vector<FileFilter> filters;
+        std::vector<std::u16string> filters;
     } modes[] = {
         {kBackup,
          u"Export Contacts",
@@ -82,52 +89,44 @@ TEST_F(ContactsDialogTest, EachModeShowsItsTextsFileTypesAndHelp) {
          u"Contact types to export:",
          u"Export",
          true,
-         {{u"Text File (*.txt) For restore", u"*.txt"}, {u"CSV File (*.csv)", u"*.csv"}}},
+         {u"Text File (*.txt) For restore|*.txt", u"CSV File (*.csv)|*.csv"}},
         {kRestore,
          u"Import Contacts",
          u"Import from:",
          u"Contact types to import:",
          u"Import",
          false,
-         {{u"Text File (*.txt)", u"*.txt"}}},
+         {u"Text File (*.txt)|*.txt"}},
     };
     for (const auto& m : modes) {
         driver().fileDialogs.clear();
         driver().QueueFileDialogAnswer(FileDialogAnswer{U16((files_ / "kept.txt").string()), 0});
         driver().QueueFileDialogAnswer(std::nullopt);
-        std::u16string title, target, types, path;
+        std::vector<std::u16string> seen;
         int count = 0, selected = 0;
         RunSteps({[&] {
             HWND dlg = TopDialog();
-            title = GetScreenTitle();
-            target = Text(dlg, kTargetLabel);
-            types = Text(dlg, kTypeLabel);
+            seen = {GetScreenTitle(), Text(dlg, kTargetLabel), Text(dlg, kTypeLabel)};
             count = ComboGetCount(GetDlgItem(dlg, kTypeCombo));
             selected = ComboGetCurSel(GetDlgItem(dlg, kTypeCombo));
             ClickButton(dlg, kChangePath);
             ClickButton(dlg, kChangePath);  // cancelled: the first choice stays
-            path = Text(dlg, kPathBox);
+            seen.push_back(Text(dlg, kPathBox));
             ChooseComboItem(GetDlgItem(dlg, kTypeCombo), 2);
             GrabScreen(ScreenshotPath(m.save ? "contacts_backup.png" : "contacts_restore.png"));
             ChooseMenuItem(kHelp);
             ChooseMenuItem(kCancel);
         }});
         EXPECT_EQ(Open(109, ContactsDialogProc, m.mode), kCancel);
-        EXPECT_EQ(title, m.title);
-        EXPECT_EQ(target, m.target);
-        EXPECT_EQ(types, m.types);
+        EXPECT_EQ(seen, (std::vector<std::u16string>{m.title, m.target, m.types,
+                                                     U16((files_ / "kept.txt").string())}));
         EXPECT_EQ(count, 3);
         EXPECT_EQ(selected, CB_ERR);
-        EXPECT_EQ(path, U16((files_ / "kept.txt").string()));
         EXPECT_EQ(GetHelpViewerState().anchor, m.anchor);
         ASSERT_EQ(driver().fileDialogs.size(), 2u);
         const FileDialogRecord& box = driver().fileDialogs[0];
         EXPECT_EQ(box.save, m.save);
-        ASSERT_EQ(box.filters.size(), m.filters.size());
-        for (std::size_t i = 0; i < m.filters.size(); ++i) {
-            EXPECT_EQ(box.filters[i].description, m.filters[i].description);
-            EXPECT_EQ(box.filters[i].pattern, m.filters[i].pattern);
-        }
+        EXPECT_EQ(Descriptions(box.filters), m.filters);
         EXPECT_EQ(box.defExt, u"txt");
         EXPECT_EQ(box.maxFile, 256u);
     }
@@ -139,11 +138,7 @@ TEST_F(ContactsDialogTest, FailedBackupKeepsThePageWithItsPathAndType) {
     driver().QueueFileDialogAnswer(FileDialogAnswer{target, 1});
     std::u16string pathAfter;
     int typeAfter = CB_ERR, openAfter = 0;
-    RunSteps({[&] {
-                  HWND dlg = TopDialog();
-                  ClickButton(dlg, kChangePath);
-                  ChooseComboItem(GetDlgItem(dlg, kTypeCombo), 0);
-              },
+    RunSteps({[] { PickPathAndType(0); },
               [&] {
                   HWND dlg = TopDialog();
                   ASSERT_TRUE(PressSoftKey(0));
@@ -157,8 +152,7 @@ TEST_F(ContactsDialogTest, FailedBackupKeepsThePageWithItsPathAndType) {
     EXPECT_EQ(pathAfter, target);
     EXPECT_EQ(typeAfter, 0);
     ASSERT_EQ(driver().messageBoxes.size(), 1u);
-    EXPECT_TRUE(EndsWith(driver().messageBoxes[0].text, u"(3)"))
-        << Utf16ToUtf8(driver().messageBoxes[0].text);
+    EXPECT_TRUE(driver().messageBoxes[0].text.ends_with(u"(3)"));
     EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
     EXPECT_FALSE(std::filesystem::exists(files_ / "sim.txt"));
 }
@@ -175,11 +169,7 @@ TEST_F(ContactsDialogTest, RestoreReportsAMissingFileAndAddsNothingTwice) {
         driver().messageBoxes.clear();
         driver().QueueFileDialogAnswer(FileDialogAnswer{U16(file.string()), 0});
         pathAfter.clear();
-        RunSteps({[&] {
-                      HWND dlg = TopDialog();
-                      ClickButton(dlg, kChangePath);
-                      ChooseComboItem(GetDlgItem(dlg, kTypeCombo), 2);
-                  },
+        RunSteps({[] { PickPathAndType(2); },
                   [&] {
                       HWND dlg = TopDialog();
                       ASSERT_TRUE(PressSoftKey(0));
@@ -196,13 +186,12 @@ TEST_F(ContactsDialogTest, RestoreReportsAMissingFileAndAddsNothingTwice) {
     EXPECT_EQ(restore(missing), kCancel);
     EXPECT_EQ(pathAfter, U16(missing.string()));
     ASSERT_EQ(driver().messageBoxes.size(), 1u);
-    EXPECT_TRUE(EndsWith(driver().messageBoxes[0].text, u"(103)"));
+    EXPECT_TRUE(driver().messageBoxes[0].text.ends_with(u"(103)"));
 
     const auto first = files_ / "after_first.txt";
     const auto second = files_ / "after_second.txt";
     EXPECT_EQ(restore(backup), kDoneKey);
-    ASSERT_EQ(driver().messageBoxes.size(), 1u);
-    EXPECT_EQ(driver().messageBoxes[0].text, u"Import succeeded.");
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Import succeeded."});
     ASSERT_EQ(ExportContactsToFile(U16(first.string()), SimAndPhone, nullptr), 0);
     EXPECT_NE(ReadUtf16File(first).find(u"Meyer GmbH"), std::u16string::npos);
     EXPECT_NE(ReadUtf16File(first).find(u"Frank Office"), std::u16string::npos);

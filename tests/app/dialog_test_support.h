@@ -74,10 +74,16 @@ class DialogTest : public GuiTest {
         return text;
     }
 
-    const MessageBoxRecord& OnlyBox() {
-        EXPECT_EQ(driver().messageBoxes.size(), 1u);
-        static const MessageBoxRecord none;
-        return driver().messageBoxes.empty() ? none : driver().messageBoxes.back();
+    static std::unique_ptr<SmsNode> MessageNode(std::u16string text, std::u16string sender,
+                                                std::uint64_t time = 133806528000000000ull) {
+        auto data = std::make_unique<SmsMessageData>();
+        data->text = std::move(text);
+        data->senderName = std::move(sender);
+        data->senderAddress = u"+111";
+        data->deliveryTime = FileTimeFromUint64(time);
+        auto node = CreateSmsNode(kSmsMessageKind);
+        AttachSmsMessage(*node, std::move(data));
+        return node;
     }
 
     TempDir files_;

@@ -37,17 +37,23 @@ class OptionsDialogTest : public DialogTest {
     }
 };
 
-TEST_F(OptionsDialogTest, FirstStartShowsDefaultsAndDoneStoresThem) {
-    std::u16string sortBy, sequence;
-    RunSteps({[&] {
-                  HWND dlg = TopDialog();
-                  sortBy = Shown(dlg, kSortBox);
-                  sequence = Shown(dlg, kSequenceBox);
-              },
-              [&] { ASSERT_TRUE(PressSoftKey(0)); }});
+TEST_F(OptionsDialogTest, FirstStartShowsDefaultsHelpLeavesThemAndDoneStoresThem) {
+    std::vector<std::u16string> shown;
+    auto look = [&] {
+        HWND dlg = TopDialog();
+        shown.push_back(Shown(dlg, kSortBox));
+        shown.push_back(Shown(dlg, kSequenceBox));
+    };
+    RunSteps({look, [&] {
+                  ChooseComboItem(GetDlgItem(TopDialog(), kSortBox), 1);
+                  ASSERT_TRUE(ChooseMenuItem(kHelp));
+              }});
     EXPECT_EQ(Open(139, OptionsDialogProc, 0), 0);
-    EXPECT_EQ(sortBy, u"Date and time");
-    EXPECT_EQ(sequence, u"Ascending");
+    EXPECT_EQ(GetHelpViewerState().anchor, u"Options");
+    RunSteps({look, [&] { ASSERT_TRUE(PressSoftKey(0)); }});
+    EXPECT_EQ(Open(139, OptionsDialogProc, 0), 0);
+    EXPECT_EQ(shown, (std::vector<std::u16string>{u"Date and time", u"Ascending", u"Date and time",
+                                                  u"Ascending"}));
     EXPECT_TRUE(driver().messageBoxes.empty());
     EXPECT_EQ(Stored().sortBy, 1u);
     EXPECT_EQ(Stored().sequence, 1u);
@@ -69,14 +75,8 @@ TEST_F(OptionsDialogTest, NameDescendingIsStoredAndTheNextTextExportFollowsIt) {
     ReserveSmsChildren(*tree.root, 3);
     const char16_t* names[] = {u"Bob", u"Anna", u"Cy"};
     for (int i = 0; i < 3; ++i) {
-        auto data = std::make_unique<SmsMessageData>();
-        data->senderName = names[i];
-        data->senderAddress = u"+1";
-        data->text = std::u16string(u"text of ") + names[i];
-        data->deliveryTime = FileTimeFromUint64(133806528000000000ull + i);
-        auto node = CreateSmsNode(kSmsMessageKind);
-        AttachSmsMessage(*node, std::move(data));
-        AppendSmsChild(*tree.root, std::move(node));
+        AppendSmsChild(*tree.root, MessageNode(std::u16string(u"text of ") + names[i], names[i],
+                                               133806528000000000ull + i));
     }
     const auto out = files_ / "order.txt";
     ASSERT_EQ(ExportSmsText(&tree, U16(out.string()), nullptr), 0);
@@ -113,19 +113,6 @@ TEST_F(OptionsDialogTest, AStoredValueOutsideTheListRefusesDoneUntilChosen) {
     EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
     EXPECT_EQ(Stored().sortBy, 1u);
     EXPECT_EQ(Stored().sequence, 2u);
-}
-
-TEST_F(OptionsDialogTest, HelpClosesWithoutSaving) {
-    Store(kSortValueName, 1);
-    Store(kSequenceValueName, 1);
-    RunSteps({[&] {
-        HWND dlg = TopDialog();
-        ChooseComboItem(GetDlgItem(dlg, kSortBox), 1);
-        ASSERT_TRUE(ChooseMenuItem(kHelp));
-    }});
-    EXPECT_EQ(Open(139, OptionsDialogProc, 0), 0);
-    EXPECT_EQ(GetHelpViewerState().anchor, u"Options");
-    EXPECT_EQ(Stored().sortBy, 1u);
 }
 
 TEST_F(OptionsDialogTest, TheExplanationWrapsToTheWidthAndTheBoxesFollow) {

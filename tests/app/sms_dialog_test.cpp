@@ -24,14 +24,6 @@ std::vector<HTREEITEM> Children(HWND tree, HTREEITEM item) {
     return out;
 }
 
-bool Ticked(HWND tree, HTREEITEM item) {
-    return TreeGetItemState(tree, item, TVIS_STATEIMAGEMASK) == kStateTicked;
-}
-
-bool StartsWith(const std::u16string& text, std::u16string_view head) {
-    return text.compare(0, head.size(), head) == 0;
-}
-
 void CollectTexts(const SmsNode& node, std::vector<std::u16string>& texts) {
     if (const SmsMessageData* m = SmsNodeMessage(node)) texts.push_back(m->text);
     for (int i = 0; i < SmsChildCount(node); ++i)
@@ -145,15 +137,14 @@ TEST_F(SmsDialogTest, BackupShowsTheStoreAndTicksFollowTheRules) {
     EXPECT_EQ(folderLabels,
               (std::vector<std::u16string>{u"Inbox (96)", u"Sent Items (50)", u"Drafts (1)",
                                            u"Outbox (0)", u"Deleted Items (3)"}));
-    EXPECT_TRUE(StartsWith(draftLabel, u"[To:\"\" <+15550199>]")) << Utf16ToUtf8(draftLabel);
-    EXPECT_TRUE(StartsWith(deletedLabel, u"[From:\"Anna Berg\" <+46701234567>]"))
+    EXPECT_TRUE(draftLabel.starts_with(u"[To:\"\" <+15550199>]")) << Utf16ToUtf8(draftLabel);
+    EXPECT_TRUE(deletedLabel.starts_with(u"[From:\"Anna Berg\" <+46701234567>]"))
         << Utf16ToUtf8(deletedLabel);
     EXPECT_TRUE(textClickKept);
     EXPECT_EQ(ticksAfterClimb, "000000");
     EXPECT_EQ(ticksAfterTick, "110100");
-    ASSERT_EQ(driver().messageBoxes.size(), 1u);
-    EXPECT_EQ(driver().messageBoxes[0].text, u"Export succeeded.");
-    EXPECT_EQ(driver().messageBoxes[0].caption, u"Success");
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Export succeeded."});
+    EXPECT_EQ(driver().messageBoxes.back().caption, u"Success");
     // Only the ticked message was written, with the label's text after its prefix.
     const std::vector<std::u16string> texts = TextsInDataFile(files_ / "picked.dat");
     ASSERT_EQ(texts.size(), 1u);
@@ -173,7 +164,6 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
     for (const auto& f : forms) {
         SCOPED_TRACE(f.written);
         driver().messageBoxes.clear();
-        driver().fileDialogs.clear();
         driver().QueueFileDialogAnswer(
             FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex});
         std::u16string path;
@@ -185,17 +175,7 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
         EXPECT_EQ(Open(138, SmsDialogProc, kBackup), kDoneKey);
         const auto written = files_ / f.written;
         EXPECT_EQ(path, U16(written.string()));
-        ASSERT_EQ(driver().messageBoxes.size(), 1u);
-        EXPECT_EQ(driver().messageBoxes[0].text, u"Export succeeded.");
-        ASSERT_EQ(driver().fileDialogs.size(), 1u);
-        const FileDialogRecord& box = driver().fileDialogs[0];
-        EXPECT_TRUE(box.save);
-        ASSERT_EQ(box.filters.size(), 4u);
-        EXPECT_EQ(box.filters[0].description, u"Data File (*.dat) For restore");
-        EXPECT_EQ(box.filters[3].description, u"Folder and File");
-        EXPECT_EQ(box.filters[3].pattern, u"");
-        EXPECT_EQ(box.defExt, u"");
-        EXPECT_EQ(box.maxFile, 256u);
+        EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Export succeeded."});
         if (f.filterIndex == 1) {
             EXPECT_EQ(TextsInDataFile(written).size(), 150u);
         } else if (f.filterIndex == 4) {
@@ -209,6 +189,15 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
                       std::string::npos);
         }
     }
+    ASSERT_EQ(driver().fileDialogs.size(), 4u);
+    const FileDialogRecord& box = driver().fileDialogs[0];
+    EXPECT_TRUE(box.save);
+    ASSERT_EQ(box.filters.size(), 4u);
+    EXPECT_EQ(box.filters[0].description, u"Data File (*.dat) For restore");
+    EXPECT_EQ(box.filters[3].description, u"Folder and File");
+    EXPECT_EQ(box.filters[3].pattern, u"");
+    EXPECT_EQ(box.defExt, u"");
+    EXPECT_EQ(box.maxFile, 256u);
 }
 
 TEST_F(SmsDialogTest, AStoreThatCannotBeReadLeavesAnEmptyListThatCannotBeExported) {
@@ -243,21 +232,13 @@ class SmsRestoreTest : public DialogTest {
         SmsTree tree;
         tree.root = CreateSmsNode(kSmsFolderKind);
         ReserveSmsChildren(*tree.root, 2);
-        const std::vector<std::vector<const char16_t*>> folders = {{u"Inbox", u"one", u"two"},
-                                                                   {u"Sent", u"three"}};
-        for (const auto& spec : folders) {
+        for (const auto& [name, texts] : {std::pair{u"Inbox", std::vector{u"one", u"two"}},
+                                          std::pair{u"Sent", std::vector{u"three"}}}) {
             auto folder = CreateSmsNode(kSmsFolderKind);
-            SetSmsNodeName(*folder, spec[0]);
-            ReserveSmsChildren(*folder, static_cast<std::uint32_t>(spec.size() - 1));
-            for (std::size_t i = 1; i < spec.size(); ++i) {
-                auto data = std::make_unique<SmsMessageData>();
-                data->text = spec[i];
-                data->senderAddress = u"+111";
-                data->deliveryTime = FileTimeFromUint64(133806528000000000ull);
-                auto node = CreateSmsNode(kSmsMessageKind);
-                AttachSmsMessage(*node, std::move(data));
-                AppendSmsChild(*folder, std::move(node));
-            }
+            SetSmsNodeName(*folder, name);
+            ReserveSmsChildren(*folder, static_cast<std::uint32_t>(texts.size()));
+            for (const char16_t* text : texts)
+                AppendSmsChild(*folder, MessageNode(text, u""));
             AppendSmsChild(*tree.root, std::move(folder));
         }
         dataFile_ = files_ / "backup.dat";
@@ -266,39 +247,22 @@ class SmsRestoreTest : public DialogTest {
     std::filesystem::path dataFile_;
 };
 
-TEST_F(SmsRestoreTest, DoneBeforeLoadingAndABrokenFileAreRefused) {
+TEST_F(SmsRestoreTest, RefusesDoneBeforeLoadingAndABrokenFileThenRestoresTheTickedMessages) {
     const std::string bytes = ReadBytes(dataFile_);
     const auto cut = files_ / "cut.dat";
     WriteBytes(cut, bytes.substr(0, bytes.size() - 100));
     driver().QueueFileDialogAnswer(FileDialogAnswer{U16(cut.string()), 0});
-    int items = -1;
-    RunSteps({[&] {
-        HWND dlg = TopDialog();
-        ASSERT_TRUE(PressSoftKey(0));
-        ClickButton(dlg, kChangePath);
-        items = TreeGetCount(GetDlgItem(dlg, kList));
-        ChooseMenuItem(kCancel);
-    }});
-    EXPECT_EQ(Open(138, SmsDialogProc, kRestore), kCancel);
-    ASSERT_EQ(driver().messageBoxes.size(), 2u);
-    EXPECT_EQ(driver().messageBoxes[0].text,
-              u"No SMS. Please firstly load SMS from a file, then try again.");
-    EXPECT_TRUE(driver().messageBoxes[1].text.ends_with(u"(402)"));
-    EXPECT_EQ(items, 0);
-    ASSERT_EQ(driver().fileDialogs.size(), 1u);
-    EXPECT_FALSE(driver().fileDialogs[0].save);
-    EXPECT_EQ(driver().fileDialogs[0].defExt, u"dat");
-    EXPECT_TRUE(TextsInStore().empty());
-}
-
-TEST_F(SmsRestoreTest, RestoresExactlyTheTickedMessages) {
     driver().QueueFileDialogAnswer(FileDialogAnswer{U16(dataFile_.string()), 0});
     std::u16string title;
+    int itemsAfterCut = -1;
     RunSteps({[&] {
         HWND dlg = TopDialog();
         title = GetScreenTitle();
+        ASSERT_TRUE(PressSoftKey(0));
         ClickButton(dlg, kChangePath);
         HWND tree = GetDlgItem(dlg, kList);
+        itemsAfterCut = TreeGetCount(tree);
+        ClickButton(dlg, kChangePath);
         HTREEITEM top = TreeGetNextItem(tree, nullptr, TVGN_ROOT);
         ASSERT_NE(top, nullptr);
         HTREEITEM inbox = Children(tree, top).at(0);
@@ -314,8 +278,15 @@ TEST_F(SmsRestoreTest, RestoresExactlyTheTickedMessages) {
     }});
     EXPECT_EQ(Open(138, SmsDialogProc, kRestore), kDoneKey);
     EXPECT_EQ(title, u"Import SMS");
-    ASSERT_EQ(driver().messageBoxes.size(), 1u);
-    EXPECT_EQ(driver().messageBoxes[0].text, u"Import succeeded.");
+    ASSERT_EQ(driver().messageBoxes.size(), 3u);
+    EXPECT_EQ(driver().messageBoxes[0].text,
+              u"No SMS. Please firstly load SMS from a file, then try again.");
+    EXPECT_TRUE(driver().messageBoxes[1].text.ends_with(u"(402)"));
+    EXPECT_EQ(driver().messageBoxes[2].text, u"Import succeeded.");
+    EXPECT_EQ(itemsAfterCut, 0);
+    ASSERT_EQ(driver().fileDialogs.size(), 2u);
+    EXPECT_FALSE(driver().fileDialogs[0].save);
+    EXPECT_EQ(driver().fileDialogs[0].defExt, u"dat");
     EXPECT_EQ(TextsInStore(), (std::vector<std::u16string>{u"one", u"three"}));
 }
 

@@ -1,5 +1,5 @@
 // Controls as the dialogs drive them: the check-box tree with its click protocol, the progress
-// window's bar inside a nested modal dialog, combo boxes, and the dialog's scroll bar.
+// bar's messages, combo boxes, and the dialog's scroll bar.
 
 #include "platform/ui/controls.h"
 #include "gui_test_support.h"
@@ -24,10 +24,6 @@ class ControlsTest : public GuiTest {
         GuiTest::TearDown();
     }
 };
-
-bool Ticked(HWND tree, HTREEITEM item) {
-    return TreeGetItemState(tree, item, TVIS_STATEIMAGEMASK) == kStateTicked;
-}
 
 TEST_F(ControlsTest, TreeCheckBoxClickTogglesThenNotifiesWithItsScreenPosition) {
     struct Seen {
@@ -103,70 +99,6 @@ TEST_F(ControlsTest, TreeCheckBoxClickTogglesThenNotifiesWithItsScreenPosition) 
         EndDialog(TopDialog(), 0);
     }});
     DialogBoxParam(138, nullptr, Forward, 1);
-}
-
-// The progress window's pattern: a pop-up over its owner with a bar it creates, a job started by
-// a message posted to itself, so the window is on screen before the job blocks the GUI thread.
-TEST_F(ControlsTest, ProgressWindowRunsItsJobInsideANestedModalDialog) {
-    struct Run {
-        bool ownerDisabledDuringJob = false;
-        RECT placed, ownerRect;
-        ProgressBarState afterSteps, atEnd;
-        std::u16string titleDuringJob;
-    } run;
-    HWND owner = nullptr;
-    auto progressProc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM l) -> LRESULT {
-        if (msg == WM_INITDIALOG) {
-            owner = reinterpret_cast<HWND>(l);
-            const RECT client = GetClientRect(owner);
-            MoveWindow(dlg, 5, (client.Height() - 30) / 2, client.Width() - 10, 30, false);
-            const RECT mine = GetClientRect(dlg);
-            CreateControl(dlg, u"msctls_progress32", u"", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0,
-                          mine.Width(), mine.Height(), 0);
-            PostMessage(dlg, WM_APP, 0, 0);
-            return TRUE;
-        }
-        if (msg == WM_APP) {
-            HWND barWindow = GetDlgItem(dlg, 0);
-            ProgressBar* bar = ProgressBarOf(barWindow);
-            run.ownerDisabledDuringJob = !IsWindowEnabled(owner);
-            run.placed = GetWindowRect(dlg);
-            run.ownerRect = GetWindowRect(owner);
-            run.titleDuringJob = GetScreenTitle();
-            BeginProgress(bar, 4);
-            for (int i = 0; i < 3; ++i)
-                StepProgress(bar);
-            run.afterSteps = GetProgressBarState(barWindow);
-            EndProgress(bar, 4);
-            run.atEnd = GetProgressBarState(barWindow);
-            EndDialog(dlg, 205);
-        }
-        return FALSE;
-    };
-    LRESULT result = -1;
-    g_proc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM) -> LRESULT {
-        if (msg == WM_COMMAND) {
-            result = DialogBoxParam(102, dlg, progressProc, reinterpret_cast<LPARAM>(dlg));
-            EndDialog(dlg, 0);
-            return TRUE;
-        }
-        return FALSE;
-    };
-    RunSteps({[&] { PressDoneButton(); }});
-    DialogBoxParam(138, nullptr, Forward, 1);
-
-    EXPECT_EQ(result, 205);
-    EXPECT_TRUE(run.ownerDisabledDuringJob);
-    const int areaHeight = 640 - kTitleBarHeight - kSoftKeyBarHeight;
-    // Placed in the owner's client coordinates, as the owner fills the dialog area.
-    EXPECT_EQ(run.placed.left - run.ownerRect.left, 5);
-    EXPECT_EQ(run.placed.top - run.ownerRect.top, (areaHeight - 30) / 2);
-    EXPECT_EQ(run.placed.Width(), 470);
-    EXPECT_EQ(run.placed.Height(), 30);
-    EXPECT_EQ(run.afterSteps.max, 4);
-    EXPECT_EQ(run.afterSteps.pos, 3);
-    EXPECT_EQ(run.atEnd.pos, 4);
-    EXPECT_EQ(OpenDialogCount(), 0);
 }
 
 TEST(ProgressBarMessages, FollowThePlatformBar) {

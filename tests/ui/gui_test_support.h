@@ -9,11 +9,18 @@
 #include <QStringList>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/ui/application.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/dialog.h"
 #include "platform/ui/shell.h"
 #include "platform/ui/test_driver.h"
 #include "test_support.h"
+
+inline bool Ticked(HWND tree, HTREEITEM item) {
+    return TreeGetItemState(tree, item, TVIS_STATEIMAGEMASK) == kStateTicked;
+}
 
 class GuiTest : public ::testing::Test {
   protected:
@@ -33,6 +40,18 @@ class GuiTest : public ::testing::Test {
     }
 
     TestDriver& driver() { return *driver_; }
+    std::vector<std::u16string> BoxTexts() const {
+        std::vector<std::u16string> texts;
+        for (const MessageBoxRecord& box : driver_->messageBoxes)
+            texts.push_back(box.text);
+        return texts;
+    }
+    // child's window rectangle in parent's client coordinates
+    static RECT InClient(HWND parent, HWND child) {
+        const RECT r = GetWindowRect(child);
+        const POINT o = ClientToScreen(parent, {0, 0});
+        return {r.left - o.x, r.top - o.y, r.right - o.x, r.bottom - o.y};
+    }
 
     static std::string ScreenshotPath(const std::string& name) {
         const char* dir = std::getenv("VELLORO_SCREENSHOT_DIR");

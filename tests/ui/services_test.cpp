@@ -62,37 +62,11 @@ TEST_F(Services, TemplatesHoldTheControlsOfEveryDialog) {
     EXPECT_EQ(LoadString(2, 3), u"VEL");
     EXPECT_FALSE(LoadResourceJson(R"({"dialogs":[{"id":5,"style":"zz"}]})"));
     EXPECT_FALSE(LoadResourceJson("{"));
-}
-
-TEST_F(Services, OpeningAnUnknownTemplateFailsWithoutAWindow) {
     EXPECT_EQ(DialogBoxParam(4242, nullptr, nullptr, 0), -1);
     EXPECT_EQ(OpenDialogCount(), 0);
 }
 
-TEST_F(Services, MessageBoxesAreAnsweredFromTheQueueAndRecorded) {
-    driver().QueueMessageBoxAnswer(IDYES);
-    EXPECT_EQ(MessageBox(nullptr, u"Do you want to copy all SIM contacts to phone memory?",
-                         u"Confirm", MB_YESNO | MB_ICONQUESTION),
-              IDYES);
-    EXPECT_EQ(MessageBox(nullptr, u"Copy succeeded.", u"Success", MB_ICONINFORMATION), IDOK);
-    // With nothing queued a question is not taken as a yes.
-    EXPECT_EQ(MessageBox(nullptr, u"Again?", u"Confirm", MB_YESNO | MB_ICONQUESTION), IDNO);
-    EXPECT_EQ(MessageBox(nullptr, u"Load SMS failed.", std::nullopt, MB_ICONEXCLAMATION), IDOK);
-    EXPECT_EQ(MessageBox(nullptr, u"Empty caption", u"", MB_OK), IDOK);
-
-    const auto& boxes = driver().messageBoxes;
-    ASSERT_EQ(boxes.size(), 5u);
-    EXPECT_EQ(boxes[0].caption, u"Confirm");
-    EXPECT_EQ(boxes[0].icon, MB_ICONQUESTION);
-    EXPECT_EQ(boxes[0].buttons, MB_YESNO);
-    EXPECT_EQ(boxes[1].icon, MB_ICONINFORMATION);
-    EXPECT_EQ(boxes[1].buttons, MB_OK);
-    EXPECT_EQ(boxes[3].caption, u"Error");
-    EXPECT_EQ(boxes[3].icon, MB_ICONEXCLAMATION);
-    EXPECT_EQ(boxes[4].caption, u"") << "an empty caption of its own is not a missing one";
-}
-
-TEST_F(Services, AScreenshotAnswerWritesTheScreenWithTheBoxAndStillAnswers) {
+TEST_F(Services, MessageBoxesAreAnsweredFromTheQueueRecordedAndPhotographed) {
     const TempDir shots;
     const std::string plain = (shots.path() / "plain.png").string();
     const std::string question = (shots.path() / "question.png").string();
@@ -102,10 +76,24 @@ TEST_F(Services, AScreenshotAnswerWritesTheScreenWithTheBoxAndStillAnswers) {
     driver().QueueMessageBoxAnswer(IDOK, failure);
     driver().QueueMessageBoxAnswer(IDYES);
     EXPECT_EQ(MessageBox(nullptr, u"Copy all?", u"Confirm", MB_YESNO | MB_ICONQUESTION), IDYES);
-    EXPECT_EQ(MessageBox(nullptr, u"Copy failed. (201)", std::nullopt, MB_ICONEXCLAMATION), IDOK);
+    EXPECT_EQ(MessageBox(nullptr, u"Load SMS failed.", std::nullopt, MB_ICONEXCLAMATION), IDOK);
     EXPECT_EQ(MessageBox(nullptr, u"Again?", u"Confirm", MB_YESNO | MB_ICONQUESTION), IDYES)
         << "an answer without a screenshot is unchanged";
-    EXPECT_EQ(driver().messageBoxes.size(), 3u);
+    EXPECT_EQ(MessageBox(nullptr, u"Copy succeeded.", u"Success", MB_ICONINFORMATION), IDOK);
+    // With nothing queued a question is not taken as a yes.
+    EXPECT_EQ(MessageBox(nullptr, u"Again?", u"Confirm", MB_YESNO | MB_ICONQUESTION), IDNO);
+    EXPECT_EQ(MessageBox(nullptr, u"Empty caption", u"", MB_OK), IDOK);
+
+    const auto& boxes = driver().messageBoxes;
+    ASSERT_EQ(boxes.size(), 6u);
+    EXPECT_EQ(boxes[0].caption, u"Confirm");
+    EXPECT_EQ(boxes[0].icon, MB_ICONQUESTION);
+    EXPECT_EQ(boxes[0].buttons, MB_YESNO);
+    EXPECT_EQ(boxes[1].caption, u"Error");
+    EXPECT_EQ(boxes[1].icon, MB_ICONEXCLAMATION);
+    EXPECT_EQ(boxes[3].icon, MB_ICONINFORMATION);
+    EXPECT_EQ(boxes[3].buttons, MB_OK);
+    EXPECT_EQ(boxes[5].caption, u"") << "an empty caption of its own is not a missing one";
     EXPECT_EQ(driver().screenshots, (std::vector<std::string>{question, failure}));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr) << "the shown box is gone";
 
@@ -218,6 +206,7 @@ TEST_F(Services, OffScreenDrawingReachesTheWindow) {
     ASSERT_TRUE(red.save(QString::fromStdString(banner)));
     TEXTMETRIC normal, bold;
     int calcHeight = 0, calcWidthTwoLines = 0, calcWidthOneLine = 0;
+    int prefixed = 0, unprefixed = 0, doubled = 0, bare = 0;
     bool surfaceRefused = false;
     auto proc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM) -> LRESULT {
         if (msg == WM_INITDIALOG) {
@@ -244,6 +233,15 @@ TEST_F(Services, OffScreenDrawingReachesTheWindow) {
         RECT one{0, 0, 400, 0};
         surface.DrawText(u"one", one, DT_CALCRECT);
         calcWidthOneLine = one.Width();
+        auto width = [&](std::u16string_view text, std::uint32_t format) {
+            RECT r{};
+            surface.DrawText(text, r, DT_CALCRECT | format);
+            return r.Width();
+        };
+        prefixed = width(u"&Help", 0);
+        unprefixed = width(u"&Help", DT_NOPREFIX);
+        bare = width(u"Help", 0);
+        doubled = width(u"H&&elp", 0);
         surface.SelectFont(&heavy);
         bold = surface.GetTextMetrics();
         dc.BitBlt(0, 0, client.Width(), client.Height(), surface);
@@ -262,39 +260,14 @@ TEST_F(Services, OffScreenDrawingReachesTheWindow) {
     EXPECT_GE(bold.tmAveCharWidth, normal.tmAveCharWidth);
     EXPECT_EQ(calcHeight, 2 * normal.tmHeight);
     EXPECT_EQ(calcWidthTwoLines, calcWidthOneLine);
+    EXPECT_EQ(prefixed, bare) << "the mark is hidden";
+    EXPECT_GT(unprefixed, bare);
+    EXPECT_GT(doubled, bare);
     const QImage shot(QString::fromStdString(ScreenshotPath("drawing.png")));
     const int y0 = kTitleBarHeight;
     EXPECT_EQ(shot.pixelColor(240, y0 + 10), QColor(Qt::red)) << "stretched over the width";
     EXPECT_EQ(shot.pixelColor(470, y0 + 105), QColor(Qt::red));
     EXPECT_EQ(shot.pixelColor(200, y0 + 105), QColor(Qt::white));
-}
-
-TEST(DrawText, PrefixesHideTheMarkUnlessTurnedOff) {
-    EnsureApplication();
-    SHInitExtraControls();
-    int prefixed = 0, plain = 0, doubled = 0, bare = 0;
-    auto proc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM) -> LRESULT {
-        if (msg != WM_INITDIALOG) return FALSE;
-        DeviceContext dc = GetDC(dlg);
-        RECT r{};
-        dc.DrawText(u"&Help", r, DT_CALCRECT);
-        prefixed = r.Width();
-        r = {};
-        dc.DrawText(u"&Help", r, DT_CALCRECT | DT_NOPREFIX);
-        plain = r.Width();
-        r = {};
-        dc.DrawText(u"Help", r, DT_CALCRECT);
-        bare = r.Width();
-        r = {};
-        dc.DrawText(u"H&&elp", r, DT_CALCRECT);
-        doubled = r.Width();
-        EndDialog(dlg, 0);
-        return TRUE;
-    };
-    DialogBoxParam(107, nullptr, proc, 0);
-    EXPECT_EQ(prefixed, bare);
-    EXPECT_GT(plain, bare);
-    EXPECT_GT(doubled, bare);
 }
 
 }  // namespace
