@@ -30,9 +30,9 @@ class SmsStoreTest : public PhoneTest {
         return id.value_or(0);
     }
 
-    void Add(std::int64_t folder, const MessageSpec& spec) {
+    void Add(std::int64_t folder, const MessageSpec& message) {
         std::string error;
-        ASSERT_TRUE(AddMessage(*Db(), folder, spec, error)) << error;
+        ASSERT_TRUE(AddMessage(*Db(), folder, message, error)) << error;
     }
 
     static MessageSpec Received(std::u16string text, std::u16string name, std::u16string address,
