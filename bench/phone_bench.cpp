@@ -45,6 +45,25 @@ const SPropTagArray kMessageTags = {PR_SUBJECT_W,
                                     PR_MESSAGE_SIZE,
                                     PR_MESSAGE_FLAGS};
 
+// Logs on and opens the first store, as the program's reader does before it walks the folders.
+struct OpenStore {
+    MapiPtr<IMAPISession> session;
+    MapiPtr<IMsgStore> store;
+    std::vector<SPropValue> values;  // [0] is the top folder's entry identifier
+};
+
+OpenStore OpenFirstStore() {
+    OpenStore open;
+    MAPILogonEx(0, nullptr, nullptr, 0, open.session);
+    MapiPtr<IMAPITable> stores;
+    open.session->GetMsgStoresTable(0, stores);
+    SRowSet rows;
+    stores->QueryRows(1, 0, rows);
+    open.session->OpenMsgStore(0, rows[0].lpProps[1].bin, nullptr, 0, open.store);
+    open.store->GetProps({PR_IPM_SUBTREE_ENTRYID}, 0, open.values);
+    return open;
+}
+
 void BM_ReadEveryPropertyOf100kMessages(benchmark::State& state) {
     std::string path = MakePhone("read");
     {
@@ -66,20 +85,14 @@ void BM_ReadEveryPropertyOf100kMessages(benchmark::State& state) {
         tx.Commit();
     }
     for (auto _ : state) {
-        MapiPtr<IMAPISession> session;
-        MAPILogonEx(0, nullptr, nullptr, 0, session);
-        MapiPtr<IMAPITable> stores;
-        session->GetMsgStoresTable(0, stores);
-        SRowSet rows;
-        stores->QueryRows(1, 0, rows);
-        MapiPtr<IMsgStore> store;
-        session->OpenMsgStore(0, rows[0].lpProps[1].bin, nullptr, 0, store);
-        std::vector<SPropValue> values;
-        store->GetProps({PR_IPM_SUBTREE_ENTRYID}, 0, values);
+        OpenStore open = OpenFirstStore();
+        MapiPtr<IMsgStore>& store = open.store;
+        std::vector<SPropValue>& values = open.values;
         MapiEntry top, inbox;
         store->OpenEntry(values[0].bin, nullptr, 0, top);
         MapiPtr<IMAPITable> hierarchy;
         top.folder->GetHierarchyTable(0, hierarchy);
+        SRowSet rows;
         hierarchy->QueryRows(10, 0, rows);
         store->OpenEntry(rows[0].lpProps[0].bin, nullptr, 0, inbox);
         MapiPtr<IMAPITable> contents;
@@ -142,16 +155,9 @@ void BM_Create5kMessagesWithProperties(benchmark::State& state) {
         state.PauseTiming();
         std::string path = MakePhone("messages");
         state.ResumeTiming();
-        MapiPtr<IMAPISession> session;
-        MAPILogonEx(0, nullptr, nullptr, 0, session);
-        MapiPtr<IMAPITable> stores;
-        session->GetMsgStoresTable(0, stores);
-        SRowSet rows;
-        stores->QueryRows(1, 0, rows);
-        MapiPtr<IMsgStore> store;
-        session->OpenMsgStore(0, rows[0].lpProps[1].bin, nullptr, 0, store);
-        std::vector<SPropValue> values;
-        store->GetProps({PR_IPM_SUBTREE_ENTRYID}, 0, values);
+        OpenStore open = OpenFirstStore();
+        MapiPtr<IMsgStore>& store = open.store;
+        std::vector<SPropValue>& values = open.values;
         MapiEntry top;
         store->OpenEntry(values[0].bin, nullptr, 0, top);
         MapiPtr<IMAPIFolder> inbox;
@@ -174,8 +180,7 @@ void BM_Create5kMessagesWithProperties(benchmark::State& state) {
         state.PauseTiming();
         inbox.reset();
         top = MapiEntry{};
-        store.reset();
-        session.reset();
+        open = OpenStore{};
         RemovePhone(path);
         state.ResumeTiming();
     }
