@@ -17,12 +17,8 @@ constexpr int kDoneKey = 40002;
 constexpr WPARAM kMenuKeyIndex = 1;
 constexpr LRESULT kClosedResult = 16;
 
-RECT ToRect(const DialogRect& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 void DrawPlaced(DeviceContext& surface, std::u16string_view text, const TextPlacement& placement) {
-    RECT rect = ToRect(placement.rect);
+    RECT rect = placement.rect;
     surface.DrawText(text, rect, placement.format);
 }
 
@@ -35,8 +31,8 @@ void Paint(HWND dialog) {
                                                  dc.GetTextMetrics().tmHeight, pictures.Sizes());
     DeviceContext surface = CreateCompatibleSurface(dc, layout.surfaceWidth, layout.surfaceHeight);
     if (!surface.valid()) return;
-    surface.StretchBlt(ToRect(layout.bodyFill), pictures.bodyFill);
-    surface.StretchBlt(ToRect(layout.headerFill), pictures.headerFill);
+    surface.StretchBlt(layout.bodyFill, pictures.bodyFill);
+    surface.StretchBlt(layout.headerFill, pictures.headerFill);
     surface.BitBlt(layout.banner.left, layout.banner.top, pictures.banner);
     const Font bold = CreateBoldFont();
     surface.SelectFont(&bold);
@@ -44,7 +40,7 @@ void Paint(HWND dialog) {
     DrawPlaced(surface, kVersionText, layout.version);
     // A failed wrap leaves the address on one line, cut at the edges.
     std::u16string address(LimitedText(kWebAddress, kWrapBufferChars));
-    WrapTextToWidth(surface, address, ToRect(layout.address.rect), nullptr);
+    WrapTextToWidth(surface, address, layout.address.rect, nullptr);
     DrawPlaced(surface, address, layout.address);
     dc.BitBlt(0, 0, layout.surfaceWidth, layout.surfaceHeight, surface);
 }

@@ -8,10 +8,6 @@
 
 namespace {
 
-DialogRect ToDialogRect(const RECT& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 Font FontFromSystem(int weight) {
     LOGFONT lf = GetSystemLogFont();
     lf.weight = weight;
@@ -39,13 +35,13 @@ Font CreateBoldFont() {
 
 int WrapTextToWidth(DeviceContext& dc, std::u16string& text, const RECT& rect, int* lineCount) {
     if (!dc.valid()) return -1;
-    return WrapTextToWidth(text, ToDialogRect(rect), MeasureIn(dc, rect), lineCount);
+    return WrapTextToWidth(text, rect, MeasureIn(dc, rect), lineCount);
 }
 
 int WrapTextByAverageWidth(DeviceContext& dc, std::u16string& text, const RECT& rect,
                            int& lineCount) {
     const int average = dc.valid() ? dc.GetTextMetrics().tmAveCharWidth : 0;
-    return WrapTextByAverageWidth(text, ToDialogRect(rect), average, lineCount);
+    return WrapTextByAverageWidth(text, rect, average, lineCount);
 }
 
 void UpdateDialogScrollBar(HWND dialog, int contentHeight) {

@@ -11,17 +11,10 @@
 #include <string>
 #include <string_view>
 
-// Edges in client pixels, as the platform's RECT holds them (right and bottom exclusive).
-struct DialogRect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
+#include "platform/geometry.h"
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool operator==(const DialogRect&) const = default;
-};
+// Edges in client pixels: the platform's own rectangle, so layouts apply without conversion.
+using DialogRect = RECT;
 
 constexpr DialogRect RectAt(int x, int y, int width, int height) {
     return {x, y, x + width, y + height};

@@ -27,10 +27,6 @@ constexpr std::u16string_view kTitle = u"Velloro";
 int g_contentHeight = 0;
 SHACTIVATEINFO g_activation;
 
-RECT ToRect(const DialogRect& r) {
-    return {r.left, r.top, r.right, r.bottom};
-}
-
 int ButtonHeight(HWND panel) {
     return GetWindowRect(GetDlgItem(panel, kMainPanelButtonIds[0])).Height();
 }
@@ -46,12 +42,12 @@ void PaintPictures(DeviceContext& dc, const MainPanelLayout& layout) {
     if (!pictures.AllLoaded()) return;
     DeviceContext surface = CreateCompatibleSurface(dc, layout.surfaceWidth, layout.surfaceHeight);
     if (!surface.valid()) return;
-    surface.StretchBlt(ToRect(layout.headerFill), pictures.headerFill);
+    surface.StretchBlt(layout.headerFill, pictures.headerFill);
     surface.BitBlt(layout.banner.left, layout.banner.top, pictures.banner);
-    surface.StretchBlt(ToRect(layout.bodyFill), pictures.bodyFill);
+    surface.StretchBlt(layout.bodyFill, pictures.bodyFill);
     const Font bold = CreateBoldFont();
     surface.SelectFont(&bold);
-    RECT titleRect = ToRect(layout.title.rect);
+    RECT titleRect = layout.title.rect;
     surface.DrawText(kTitle, titleRect, layout.title.format);
     dc.BitBlt(0, 0, layout.surfaceWidth, layout.surfaceHeight, surface);
 }

@@ -32,10 +32,6 @@ constexpr std::u16string_view kExplanation =
 // The shell's own record for this page, apart from the main panel's.
 SHACTIVATEINFO g_activateInfo;
 
-RECT ToRect(const DialogRect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
-
 // The explanation wrapped to the current width; the line count drives both the paint and the
 // content height, so both wrap the same way.
 int WrapExplanation(DeviceContext& dc, std::u16string& text, int clientWidth) {
@@ -88,13 +84,13 @@ void Paint(HWND dialog) {
         width, tm.tmHeight, tm.tmAveCharWidth, lines, BoxHeight(dialog, kSortBox),
         BoxHeight(dialog, kSequenceBox), DialogScrollOffset(dialog));
 
-    RECT r = ToRect(layout.explanation.rect);
+    RECT r = layout.explanation.rect;
     dc.DrawText(text, r, layout.explanation.format);
     const Font bold = CreateBoldFont();
     dc.SelectFont(&bold);
-    r = ToRect(layout.sortByHeading.rect);
+    r = layout.sortByHeading.rect;
     dc.DrawText(u"Sort by", r, layout.sortByHeading.format);
-    r = ToRect(layout.sequenceHeading.rect);
+    r = layout.sequenceHeading.rect;
     dc.DrawText(u"Sequence", r, layout.sequenceHeading.format);
     dc.SelectFont(nullptr);
     for (const ControlPlacement& p : {layout.sortBox, layout.sequenceBox}) {

@@ -6,23 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/geometry.h"
 #include "platform/hwnd.h"
-
-struct POINT {
-    int x = 0;
-    int y = 0;
-    bool operator==(const POINT&) const = default;
-};
-
-struct RECT {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool operator==(const RECT&) const = default;
-};
 
 // A dialog's handler: one function for all its events, as a dialog procedure. It returns TRUE (1)
 // when it handled the message; what the value means beyond that is per message, as below.
