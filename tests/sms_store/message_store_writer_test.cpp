@@ -57,9 +57,10 @@ class MessageStoreWriterTest : public SmsStoreTest {
     std::string Summary() {
         auto db = Db();
         std::string out;
-        for (const FolderRow& folder : ChildFolders(*db, top_))
+        auto folders = ChildFolders(*db, top_).value();
+        for (const FolderRow& folder : folders)
             out += Utf16ToUtf8(folder.name) + ":" +
-                   std::to_string(FolderMessages(*db, folder.id).size()) + " ";
+                   std::to_string(FolderMessages(*db, folder.id).value().size()) + " ";
         return out;
     }
 
@@ -81,14 +82,16 @@ TEST_F(MessageStoreWriterTest, WritesTheFivePropertiesOneTimeAndSenderOrFirstRec
     ASSERT_EQ(RestoreSms(&tree, nullptr), 0);
 
     auto db = Db();
-    auto folders = ChildFolders(*db, top_);
+    auto folders = ChildFolders(*db, top_).value();
     ASSERT_EQ(folders.size(), 1u);
-    auto ids = FolderMessages(*db, folders[0].id);
+    auto ids = FolderMessages(*db, folders[0].id).value();
     ASSERT_EQ(ids.size(), 3u);
     // The store keeps properties by tag, not in the order they were set.
     auto tagsOf = [&](std::int64_t id) {
         std::vector<ULONG> tags;
-        for (const StoredProp& p : LoadMessageProps(*db, id)) {
+        std::vector<StoredProp> props;
+        EXPECT_EQ(LoadMessage(*db, id, props), RowRead::Found);
+        for (const StoredProp& p : props) {
             tags.push_back(p.value.ulPropTag);
             if (p.value.ulPropTag == PR_MESSAGE_CLASS_W) {
                 EXPECT_EQ(p.value.lpszW, u"IPM.SMStext");
@@ -111,9 +114,9 @@ TEST_F(MessageStoreWriterTest, WritesTheFivePropertiesOneTimeAndSenderOrFirstRec
     EXPECT_EQ(tagsOf(ids[1]), with({PR_LAST_MODIFICATION_TIME}));
     EXPECT_EQ(tagsOf(ids[2]), with({PR_MESSAGE_DELIVERY_TIME}));
 
-    EXPECT_TRUE(LoadRecipientRows(*db, ids[0]).empty());
-    EXPECT_TRUE(LoadRecipientRows(*db, ids[2]).empty());
-    SRowSet rows = LoadRecipientRows(*db, ids[1]);
+    EXPECT_TRUE(LoadRecipientRows(*db, ids[0]).value().empty());
+    EXPECT_TRUE(LoadRecipientRows(*db, ids[2]).value().empty());
+    SRowSet rows = LoadRecipientRows(*db, ids[1]).value();
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_EQ(rows[0].lpProps.size(), 4u);
     EXPECT_EQ(rows[0].lpProps[0].ulPropTag, PR_RECIPIENT_TYPE);
