@@ -3,7 +3,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make clang libclang-rt-14-dev libsqlite3-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-dejavu-core qt6-base-dev
+          libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-dejavu-core qt6-base-dev time
           xvfb xauth)
 
 missing=()
