@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws Velloro's pictures and writes them under resources/images/.
+"""Draws Velloro's pictures and writes them under resources/images/, and the desktop icons the
+package installs (larger PNGs and a scalable SVG of the same drawing) under resources/icons/.
 
 Standard library only: shapes are signed distance fields with one-pixel antialiasing, and the
 PNG, BMP and ICO bytes are written here. Run it again after changing a colour or a shape:
@@ -12,7 +13,11 @@ import struct
 import sys
 import zlib
 
-OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources", "images")
+RESOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources")
+OUT = os.path.join(RESOURCES, "images")
+ICONS = os.path.join(RESOURCES, "icons")
+# The program loads 16, 32 and 48 from images/; the icon theme also wants these.
+THEME_ONLY_SIZES = (24, 64, 128, 256)
 
 # Palette: a deep teal night sky over a lighter sea; white line art; a warm accent for motion.
 TOP = (0x0B, 0x3D, 0x5C)
@@ -249,6 +254,68 @@ def icon(size):
     return c
 
 
+def icon_svg():
+    """The large icon's drawing as vector paths, on the same 48-unit grid as icon()."""
+    def f(v):
+        return ("%.3f" % v).rstrip("0").rstrip(".")
+
+    def rect(cx, cy, hw, hh, r, fill):
+        return '<rect x="%s" y="%s" width="%s" height="%s" rx="%s" fill="%s"/>' % (
+            f(cx - hw), f(cy - hh), f(2 * hw), f(2 * hh), f(r), fill)
+
+    def hexcolour(c):
+        return "#%02x%02x%02x" % c
+
+    def point(cx, cy, radius, deg):
+        a = math.radians(deg)
+        return cx + radius * math.cos(a), cy - radius * math.sin(a)
+
+    def head(cx, cy, radius, deg, size):
+        # As arrow_head with clockwise travel.
+        a = math.radians(deg)
+        px, py = point(cx, cy, radius, deg)
+        tx, ty = math.sin(a), math.cos(a)
+        nx, ny = -ty, tx
+        bx, by = px - tx * size * 0.25, py - ty * size * 0.25
+        pts = [(px + tx * size, py + ty * size), (bx + nx * size * 0.8, by + ny * size * 0.8),
+               (bx - nx * size * 0.8, by - ny * size * 0.8)]
+        return '<path d="M%s Z" fill="#ffffff"/>' % " L".join("%s %s" % (f(x), f(y)) for x, y in pts)
+
+    c, r, stroke, size = 24.0, 16.5, 3.2, 5.6
+    arcs = []
+    for start, end in ((35, 145), (215, 325)):
+        (x0, y0), (x1, y1) = point(c, c, r, start), point(c, c, r, end)
+        # Counter-clockwise on screen is SVG's sweep flag 0.
+        arcs.append("M%s %s A%s %s 0 0 0 %s %s" % (f(x0), f(y0), f(r), f(r), f(x1), f(y1)))
+    w, h, ps = 14.0, 22.0, 2.4
+    parts = [
+        '<svg xmlns="http://www.w3.org/2000/svg" width="48" height="48" viewBox="0 0 48 48">',
+        '<defs><linearGradient id="sky" x1="0" y1="0" x2="0" y2="1">'
+        '<stop offset="0" stop-color="%s"/><stop offset="1" stop-color="%s"/></linearGradient></defs>'
+        % (hexcolour(TOP), hexcolour(BOTTOM)),
+        rect(c, c, 23.5, 23.5, 10.5, "url(#sky)"),
+        '<path d="%s" fill="none" stroke="#ffffff" stroke-width="%s" stroke-linecap="round"/>'
+        % (" ".join(arcs), f(stroke)),
+        head(c, c, r, 35, size),
+        head(c, c, r, 215, size),
+        # The phone's outline is its body less its screen.
+        '<path fill="#ffffff" fill-rule="evenodd" d="%s %s"/>' % (
+            rounded_rect_path(c, c, w / 2, h / 2, w * 0.22, f),
+            rounded_rect_path(c, c, w / 2 - ps, h / 2 - ps, w * 0.22 - ps, f)),
+        rect(c, c - h * 0.06, w * 0.27, h * 0.12, h * 0.05, hexcolour(ACCENT)),
+        "</svg>",
+    ]
+    return "\n".join(parts) + "\n"
+
+
+def rounded_rect_path(cx, cy, hw, hh, r, f):
+    x0, y0, x1, y1 = cx - hw, cy - hh, cx + hw, cy + hh
+    arc = "A%s %s 0 0 1" % (f(r), f(r))
+    return ("M%s %s H%s %s %s %s V%s %s %s %s H%s %s %s %s V%s %s %s %s Z" % (
+        f(x0 + r), f(y0), f(x1 - r), arc, f(x1), f(y0 + r), f(y1 - r), arc, f(x1 - r), f(y1),
+        f(x0 + r), arc, f(x0), f(y1 - r), f(y0 + r), arc, f(x0 + r), f(y0)))
+
+
 # --- file formats -------------------------------------------------------------------------------
 
 def png(rows, alpha):
@@ -309,8 +376,8 @@ def ico(images):
     return struct.pack("<HHH", 0, 1, len(images)) + b"".join(entries) + b"".join(blobs)
 
 
-def write(name, data):
-    with open(os.path.join(OUT, name), "wb") as f:
+def write(name, data, folder=OUT):
+    with open(os.path.join(folder, name), "wb") as f:
         f.write(data)
 
 
@@ -331,6 +398,10 @@ def main():
         write("velloro_%d.png" % size, png(rows, alpha=True))
         icons.append(rows)
     write("velloro.ico", ico(icons))
+    os.makedirs(ICONS, exist_ok=True)
+    for size in THEME_ONLY_SIZES:
+        write("velloro_%d.png" % size, png(icon(size).bytes_rgba(), alpha=True), ICONS)
+    write("velloro.svg", icon_svg().encode("ascii"), ICONS)
 
 
 if __name__ == "__main__":
