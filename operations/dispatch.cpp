@@ -1,6 +1,8 @@
 #include "operations/dispatch.h"
 
 #include "contacts/contact_operations.h"
+#include "core/operation_summary.h"
+#include "sms/sms_counts.h"
 #include "sms/sms_operations.h"
 
 SmsExportForm SmsExportFormOf(std::u16string_view path) {
@@ -27,25 +29,64 @@ ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, Progres
     return ExportSmsFolders(tree, path, bar);
 }
 
+// The export's counts: what the file or folder now holds, nothing after a failed export to one
+// file (the target is left as it was). A failed folder tree keeps what it wrote, uncounted, so
+// it reports no counts.
+void CountExport(const OperationRequest& request, ResultCode result) {
+    OperationSummary* summary = request.summary;
+    if (summary == nullptr || request.smsTree == nullptr || request.path.empty()) return;
+    SmsExportForm form = SmsExportFormOf(request.path);
+    if (result != kResultSuccess) {
+        if (form != SmsExportForm::Folders) summary->part = SummaryPart::SmsBackup;
+        summary->smsBackup = {};
+        return;
+    }
+    const SmsNode* root = request.smsTree->root.get();
+    if (root == nullptr) return;
+    bool byBanner = form == SmsExportForm::Text || form == SmsExportForm::Csv;
+    summary->part = SummaryPart::SmsBackup;
+    summary->smsBackup =
+        CountSmsBackup(*root, byBanner ? SmsBackupFolders::WithMessages : SmsBackupFolders::Ticked,
+                       form != SmsExportForm::Folders, form == SmsExportForm::DataFile);
+}
+
+// A read or load replaces the tree only when it succeeded; a failure brought nothing in.
+void CountLoad(const OperationRequest& request, ResultCode result) {
+    OperationSummary* summary = request.summary;
+    if (summary == nullptr || request.smsTree == nullptr || result != kResultSuccess ||
+        !request.smsTree->root)
+        return;
+    summary->part = SummaryPart::SmsLoad;
+    summary->smsLoad = CountSmsTree(*request.smsTree->root);
+}
+
 }  // namespace
 
 ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar) {
     std::u16string_view path = request.path;
+    OperationSummary* summary = request.summary;
+    ResultCode result = kResultSuccess;
     switch (static_cast<OperationKind>(request.kind)) {
         case OperationKind::ExportContacts:
-            return ExportContactsToFile(path, request.contactType, bar);
+            return ExportContactsToFile(path, request.contactType, bar, summary);
         case OperationKind::ImportContacts:
-            return ImportContactsFromFile(path, request.contactType, bar);
+            return ImportContactsFromFile(path, request.contactType, bar, summary);
         case OperationKind::CopySimToPhone:
-            return CopySimContactsToPhone(bar);
+            return CopySimContactsToPhone(bar, summary);
         case OperationKind::ExportSms:
-            return ExportSmsByExtension(request.smsTree, path, bar);
+            result = ExportSmsByExtension(request.smsTree, path, bar);
+            CountExport(request, result);
+            return result;
         case OperationKind::RestoreSms:
-            return RestoreSms(request.smsTree, bar);
+            return RestoreSms(request.smsTree, bar, summary, request.skipExisting);
         case OperationKind::ReadSmsFromStore:
-            return ReadSmsFromStore(request.smsTree, bar);
+            result = ReadSmsFromStore(request.smsTree, bar);
+            CountLoad(request, result);
+            return result;
         case OperationKind::LoadSmsDataFile:
-            return LoadSmsDataFile(request.smsTree, path, bar);
+            result = LoadSmsDataFile(request.smsTree, path, bar);
+            CountLoad(request, result);
+            return result;
     }
     return kResultSuccess;
 }
