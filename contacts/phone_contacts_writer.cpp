@@ -3,6 +3,7 @@
 #include <functional>
 #include <new>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -60,6 +61,38 @@ std::int32_t FreshPhoneContactIndices(const ContactList& source, const ContactLi
     return 0;
 }
 
+std::int32_t FreshPhoneContactIndices(const ContactList& source, const PhoneContactStore& store,
+                                      std::vector<std::size_t>& fresh) {
+    fresh.clear();
+    try {
+        // The source's records by content; a stored contact marks every source record it equals.
+        std::unordered_multimap<const PhoneContactRecord*, std::size_t, RecordHash, RecordEqual>
+            bySource;
+        bySource.reserve(source.phone.size());
+        for (std::size_t i = 0; i < source.phone.size(); ++i)
+            bySource.emplace(&source.phone[i], i);
+        std::vector<bool> held(source.phone.size(), false);
+        PhoneContactRecord stored;
+        std::int32_t code = VisitPhoneContacts(
+            store,
+            [&](const PhoneContactTexts& texts) {
+                for (std::size_t i = 0; i < kContactFieldCount; ++i)
+                    stored.*kPhoneContactFields[i] = texts[i];
+                auto [from, to] = bySource.equal_range(&stored);
+                for (; from != to; ++from)
+                    held[from->second] = true;
+            },
+            nullptr);
+        if (code < 0) return kPhoneWriteReadFailed;
+        fresh.reserve(source.phone.size());
+        for (std::size_t i = 0; i < source.phone.size(); ++i)
+            if (!held[i]) fresh.push_back(i);
+    } catch (const std::bad_alloc&) {
+        return kPhoneWriteFilterFailed;
+    }
+    return 0;
+}
+
 std::int32_t ExcludeExistingPhoneContacts(const ContactList& source, ContactList* out,
                                           const ContactList* existing) {
     if (out == nullptr || existing == nullptr) return -1;
@@ -82,13 +115,10 @@ std::int32_t WritePhoneContacts(const PhoneContactStore& store, const ContactLis
     if (source == nullptr) return kPhoneWriteNoList;
     if (source->phone.empty()) return kPhoneWriteDone;
 
-    // Only positions are kept, so no second copy of the contacts is made.
+    // Only positions are kept, and the store's contacts pass one at a time, so the source is the
+    // one copy of contacts held.
     std::vector<std::size_t> fresh;
-    {
-        ContactList current;
-        if (ReadPhoneContacts(store, &current, nullptr) < 0) return kPhoneWriteReadFailed;
-        if (FreshPhoneContactIndices(*source, &current, fresh) < 0) return kPhoneWriteFilterFailed;
-    }
+    if (std::int32_t code = FreshPhoneContactIndices(*source, store, fresh); code < 0) return code;
     c.present = static_cast<SummaryCount>(source->phone.size() - fresh.size());
     for (std::size_t i : fresh) {
         switch (SaveContact(store, source->phone[i])) {

@@ -28,6 +28,11 @@ std::int32_t WritePhoneContacts(const PhoneContactStore& store, const ContactLis
 std::int32_t FreshPhoneContactIndices(const ContactList& source, const ContactList* existing,
                                       std::vector<std::size_t>& fresh);
 
+// The same against the store's contacts, read one at a time and matched against the source, so
+// they are never held together. 0; kPhoneWriteReadFailed; kPhoneWriteFilterFailed.
+std::int32_t FreshPhoneContactIndices(const ContactList& source, const PhoneContactStore& store,
+                                      std::vector<std::size_t>& fresh);
+
 // Appends to out the source's phone records that equal no existing record. The source's own
 // duplicates stay. 0; -1 without out or existing; an AddPhoneContact failure code.
 std::int32_t ExcludeExistingPhoneContacts(const ContactList& source, ContactList* out,
