@@ -15,7 +15,9 @@ SmsExportForm SmsExportFormOf(std::u16string_view path) {
 
 namespace {
 
-ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {
+// The folder tree counts what it writes, since a failure there keeps everything else.
+ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, ProgressBar* bar,
+                                SmsBackupCounts* folderCounts) {
     switch (SmsExportFormOf(path)) {
         case SmsExportForm::DataFile:
             return ExportSmsDataFile(tree, path, bar);
@@ -26,28 +28,31 @@ ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, Progres
         case SmsExportForm::Folders:
             break;
     }
-    return ExportSmsFolders(tree, path, bar);
+    return ExportSmsFolders(tree, path, bar, folderCounts);
 }
 
-// The export's counts: what the file or folder now holds, nothing after a failed export to one
-// file (the target is left as it was). A failed folder tree keeps what it wrote, uncounted, so
-// it reports no counts.
-void CountExport(const OperationRequest& request, ResultCode result) {
+// The export's counts: what the file or folder now holds. A failed export to one file leaves
+// the target as it was, so it wrote nothing; the folder tree brings its own counts of what it
+// wrote before and after a failure.
+void CountExport(const OperationRequest& request, ResultCode result,
+                 const SmsBackupCounts& folderCounts) {
     OperationSummary* summary = request.summary;
     if (summary == nullptr || request.smsTree == nullptr || request.path.empty()) return;
     SmsExportForm form = SmsExportFormOf(request.path);
-    if (result != kResultSuccess) {
-        if (form != SmsExportForm::Folders) summary->part = SummaryPart::SmsBackup;
-        summary->smsBackup = {};
-        return;
-    }
+    summary->part = SummaryPart::SmsBackup;
+    summary->smsBackup = {};
     const SmsNode* root = request.smsTree->root.get();
     if (root == nullptr) return;
     bool byBanner = form == SmsExportForm::Text || form == SmsExportForm::Csv;
-    summary->part = SummaryPart::SmsBackup;
-    summary->smsBackup =
+    SmsBackupCounts walked =
         CountSmsBackup(*root, byBanner ? SmsBackupFolders::WithMessages : SmsBackupFolders::Ticked,
                        form != SmsExportForm::Folders, form == SmsExportForm::DataFile);
+    if (form == SmsExportForm::Folders) {
+        summary->smsBackup = folderCounts;
+        summary->smsBackup.unticked = walked.unticked;
+    } else if (result == kResultSuccess) {
+        summary->smsBackup = walked;
+    }
 }
 
 // A read or load replaces the tree only when it succeeded; a failure brought nothing in.
@@ -73,10 +78,12 @@ ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar) 
             return ImportContactsFromFile(path, request.contactType, bar, summary);
         case OperationKind::CopySimToPhone:
             return CopySimContactsToPhone(bar, summary);
-        case OperationKind::ExportSms:
-            result = ExportSmsByExtension(request.smsTree, path, bar);
-            CountExport(request, result);
+        case OperationKind::ExportSms: {
+            SmsBackupCounts folderCounts;
+            result = ExportSmsByExtension(request.smsTree, path, bar, &folderCounts);
+            CountExport(request, result, folderCounts);
             return result;
+        }
         case OperationKind::RestoreSms:
             return RestoreSms(request.smsTree, bar, summary, request.skipExisting);
         case OperationKind::ReadSmsFromStore:

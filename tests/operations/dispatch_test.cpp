@@ -103,16 +103,21 @@ SmsTree CountingTree() {
 TEST_F(DispatchTest, SmsBackupAndLoadCountWhatWasWritten) {
     struct Case {
         const char* name;
+        ResultCode code;
         const char16_t* summary;
     };
     const Case cases[] = {
-        {"all.dat", u"3 folders and 2 messages written, 2 unticked left out."},
-        {"all.txt", u"2 folders and 2 messages written, 2 unticked left out."},
-        {"all.csv", u"2 folders and 2 messages written, 2 unticked left out."},
-        {"tree", u"3 folders and 2 messages written, 2 unticked left out."},
+        {"all.dat", 0, u"3 folders and 2 messages written, 2 unticked left out."},
+        {"all.txt", 0, u"2 folders and 2 messages written, 2 unticked left out."},
+        {"all.csv", 0, u"2 folders and 2 messages written, 2 unticked left out."},
+        {"tree", 0, u"3 folders and 2 messages written, 2 unticked left out."},
         // A failed export to one file leaves the target as it was: nothing written.
-        {"missing/all.dat", u"0 folders and 0 messages written."},
+        {"missing/all.dat", kSmsExportFailed, u"0 folders and 0 messages written."},
+        // A folder tree writes what it can: here a file holds Inbox's name.
+        {"blocked", kSmsExportFailed, u"1 folder and 0 messages written, 2 unticked left out."},
     };
+    std::filesystem::create_directory(files_ / "blocked");
+    WriteBytes(files_ / "blocked" / "Inbox", "a file");
     for (const Case& c : cases) {
         SmsTree tree = CountingTree();
         OperationRequest request =
@@ -120,7 +125,7 @@ TEST_F(DispatchTest, SmsBackupAndLoadCountWhatWasWritten) {
         request.smsTree = &tree;
         OperationSummary summary;
         request.summary = &summary;
-        DispatchOperation(request, nullptr);
+        EXPECT_EQ(DispatchOperation(request, nullptr), c.code) << c.name;
         EXPECT_EQ(Utf16ToUtf8(SummaryLine(summary)), Utf16ToUtf8(c.summary)) << c.name;
     }
 
