@@ -10,6 +10,7 @@
 #include "app/progress_window.h"
 #include "app/resource_ids.h"
 #include "core/operation_request.h"
+#include "core/operation_summary.h"
 #include "core/result_code.h"
 #include "dialog_math/dialog_math.h"
 #include "ui/controls.h"
@@ -132,9 +133,12 @@ void Run(HWND dialog) {
     request.kind = static_cast<std::uint32_t>(Texts().kind);
     request.path = path;
     request.contactType = selected + 1;  // SIM, Phone, SIM + Phone in list order
+    OperationSummary summary;
+    request.summary = &summary;
     const ResultCode result = RunOperation(request);
     if (result == 0) {
-        MessageBox(dialog, Texts().success, u"Success", MB_ICONINFORMATION);
+        MessageBox(dialog, SuccessTextWithSummary(Texts().success, summary), u"Success",
+                   MB_ICONINFORMATION);
         EndAndRelease(dialog, kDoneKey);
         return;
     }

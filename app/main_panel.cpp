@@ -8,6 +8,7 @@
 #include "app/program_pictures.h"
 #include "app/progress_window.h"
 #include "app/resource_ids.h"
+#include "core/operation_summary.h"
 #include "dialog_math/dialog_math.h"
 #include "platform/text.h"
 #include "ui/dialog.h"
@@ -70,9 +71,12 @@ void CopySimContacts(HWND panel) {
     OperationRequest request;
     request.owner = panel;
     request.kind = static_cast<std::uint32_t>(OperationKind::CopySimToPhone);
+    OperationSummary summary;
+    request.summary = &summary;
     const ResultCode result = RunOperation(request);
     if (result == 0) {
-        MessageBox(panel, u"Copy succeeded.", u"Success", MB_ICONINFORMATION);
+        MessageBox(panel, SuccessTextWithSummary(u"Copy succeeded.", summary), u"Success",
+                   MB_ICONINFORMATION);
         return;
     }
     const std::u16string text = ResultMessage(result);

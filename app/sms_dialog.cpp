@@ -12,6 +12,7 @@
 #include "app/resource_ids.h"
 #include "app/sms_tree_view.h"
 #include "core/operation_request.h"
+#include "core/operation_summary.h"
 #include "core/result_code.h"
 #include "dialog_math/dialog_math.h"
 #include "sms/sms_ticks.h"
@@ -47,12 +48,14 @@ void Warn(HWND dialog, std::u16string_view text) {
     MessageBox(dialog, text, std::nullopt, MB_ICONEXCLAMATION);
 }
 
-ResultCode Run(HWND dialog, OperationKind kind, std::u16string path = {}) {
+ResultCode Run(HWND dialog, OperationKind kind, std::u16string path = {},
+               OperationSummary* summary = nullptr) {
     OperationRequest request;
     request.owner = dialog;
     request.kind = static_cast<std::uint32_t>(kind);
     request.path = std::move(path);
     request.smsTree = &ProgramSmsTree();
+    request.summary = summary;
     return RunOperation(request);
 }
 
@@ -169,14 +172,17 @@ void Finish(HWND dialog) {
         Warn(dialog, kOperationFailed);
         return;
     }
-    const ResultCode result = g_state.backup ? Run(dialog, OperationKind::ExportSms, path)
-                                             : Run(dialog, OperationKind::RestoreSms);
+    OperationSummary summary;
+    const ResultCode result = g_state.backup ? Run(dialog, OperationKind::ExportSms, path, &summary)
+                                             : Run(dialog, OperationKind::RestoreSms, {}, &summary);
     if (result != 0) {
         Warn(dialog, ResultMessage(result));
         return;
     }
-    MessageBox(dialog, g_state.backup ? u"Export succeeded." : u"Import succeeded.", u"Success",
-               MB_ICONINFORMATION);
+    MessageBox(dialog,
+               SuccessTextWithSummary(g_state.backup ? u"Export succeeded." : u"Import succeeded.",
+                                      summary),
+               u"Success", MB_ICONINFORMATION);
     EndAndRelease(dialog, kDoneKey);
 }
 

@@ -1,5 +1,6 @@
 // A backup at the size of a heavy user: 100,000 messages read out of the message store into the
-// tree, then written to a data file.
+// tree, then written to a data file. And a restore of the same 100,000 into one folder that
+// already holds them, skipping what is there.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/operation_summary.h"
 #include "platform/phone/phone_db.h"
 #include "platform/phone/phone_editor.h"
 #include "platform/phone/phone_location.h"
@@ -29,7 +31,7 @@ void RemovePhoneFile(const std::string& path) {
         std::filesystem::remove(path + suffix);
 }
 
-bool FillStorePhone(const std::string& path) {
+bool FillStorePhone(const std::string& path, int folders = kStoreFolders) {
     RemovePhoneFile(path);
     std::string error;
     if (!CreatePhoneFile(path, SimSetup{}, false, false, error)) return false;
@@ -38,10 +40,10 @@ bool FillStorePhone(const std::string& path) {
     Transaction tx(*db);
     auto top = SmsTopFolder(*db, error);
     if (!top) return false;
-    for (int f = 0; f < kStoreFolders; ++f) {
+    for (int f = 0; f < folders; ++f) {
         auto folder = AddFolderPath(*db, *top, {u"Folder " + DecimalText(f)}, error);
         if (!folder) return false;
-        for (int i = 0; i < kStoreMessages / kStoreFolders; ++i) {
+        for (int i = 0; i < kStoreMessages / folders; ++i) {
             MessageSpec m;
             m.subject = U16("Message " + std::to_string(i) + ", see you at six tonight.");
             if (i % 3 == 0) {
@@ -87,5 +89,37 @@ void BM_ReadStoreAndSaveDataFile(benchmark::State& state) {
     std::filesystem::remove(file);
 }
 BENCHMARK(BM_ReadStoreAndSaveDataFile)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// 100,000 messages into a folder that holds the same 100,000: each is found by its hash and
+// none is created. The baseline is reading that folder into a tree, which the check must do too.
+void BM_RestoreSkippingExisting(benchmark::State& state) {
+    std::string phone = StoreBenchPath("skip.db");
+    if (!FillStorePhone(phone, 1)) {
+        state.SkipWithError("cannot build the phone");
+        return;
+    }
+    SetPhonePath(phone);
+    for (auto _ : state) {
+        SmsTree tree;
+        auto start = std::chrono::steady_clock::now();
+        if (ReadSmsFromStore(&tree, nullptr) != 0) state.SkipWithError("read failed");
+        auto read = std::chrono::steady_clock::now();
+        OperationSummary summary;
+        if (RestoreSms(&tree, nullptr, &summary, true) != 0) state.SkipWithError("restore failed");
+        auto restored = std::chrono::steady_clock::now();
+        if (summary.smsRestore.messagesPresent != kStoreMessages ||
+            summary.smsRestore.messagesCreated != 0)
+            state.SkipWithError("the restore made messages");
+        double readSeconds = std::chrono::duration<double>(read - start).count();
+        double skipSeconds = std::chrono::duration<double>(restored - read).count();
+        state.counters["skip_s"] = skipSeconds;
+        state.counters["skip_msgs_per_s"] = kStoreMessages / skipSeconds;
+        state.counters["baseline_read_s"] = readSeconds;
+        state.counters["ratio_to_read"] = skipSeconds / readSeconds;
+    }
+    SetPhonePath("");
+    RemovePhoneFile(phone);
+}
+BENCHMARK(BM_RestoreSkippingExisting)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

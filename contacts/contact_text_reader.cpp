@@ -1,5 +1,4 @@
 #include <bitset>
-#include <new>
 
 #include "contacts/contact_files.h"
 #include "contacts/section_file.h"
@@ -50,31 +49,13 @@ PhoneContactTexts PhoneTextsOf(const Section& section) {
     return texts;
 }
 
-void ReserveRoom(ContactList& list, const SectionList& sections) {
-    std::size_t sim = 0;
-    std::size_t phone = 0;
-    for (const Section& section : sections.sections) {
-        ContactKind kind = KindOf(section);
-        sim += kind == ContactKind::Sim;
-        phone += kind == ContactKind::Phone;
-    }
-    try {
-        list.sim.reserve(list.sim.size() + sim);
-        list.phone.reserve(list.phone.size() + phone);
-    } catch (const std::bad_alloc&) {
-        // The records are then added one by one, as far as memory goes.
-    }
-}
-
 }  // namespace
 
 std::int32_t ReadContactFile(ContactList& list, std::u16string_view path) {
     if (path.data() == nullptr) return kContactFileFailed;
-    SectionList sections;
-    if (LoadSectionFile(sections, path) < 0) return kContactFileUnusable;
-    ReserveRoom(list, sections);
-    // A record that cannot be added for want of memory is left out; the rest are still read.
-    for (const Section& section : sections.sections) {
+    // Each record is built as its section ends, so the file's text is never held whole. A record
+    // that cannot be added for want of memory is left out; the rest are still read.
+    std::int32_t code = VisitSectionFile(path, [&list](const Section& section) {
         switch (KindOf(section)) {
             case ContactKind::Sim:
                 AddSimContact(list, ValueOf(section, u"Name"), ValueOf(section, u"PhoneNumber"));
@@ -85,6 +66,6 @@ std::int32_t ReadContactFile(ContactList& list, std::u16string_view path) {
             case ContactKind::None:
                 break;
         }
-    }
-    return kContactFileDone;
+    });
+    return code < 0 ? kContactFileUnusable : kContactFileDone;
 }

@@ -33,10 +33,14 @@ std::int32_t ConvertSimToPhoneContacts(ContactList& list) {
     return 0;
 }
 
-ResultCode CopySimContactsToPhone(ProgressBar* bar) {
+ResultCode CopySimContactsToPhone(ProgressBar* bar, OperationSummary* summary) {
+    SimCopyCounts scratch;
+    SimCopyCounts& counts = summary != nullptr ? summary->simCopy : scratch;
+    counts = {};
     ContactJob job;
     if (OpenSimPhonebook(job.sim) != kSimDone) return kCopySimInitFailed;
     if (!OpenPhoneContactStore(job.store)) return kCopyComInitFailed;
+    if (summary != nullptr) summary->part = SummaryPart::SimCopy;
     int total = 0;
     if (bar != nullptr) {
         std::int32_t used = SimUsedEntryCount(job.sim);
@@ -46,8 +50,15 @@ ResultCode CopySimContactsToPhone(ProgressBar* bar) {
     }
     if (ReadSimContacts(job.sim, &job.list, bar) < 0) return kCopySimAccessFailed;
     ConvertSimToPhoneContacts(job.list);
+    counts.simEntries = SimContactCount(job.list);
+    counts.noNumber = counts.simEntries - PhoneContactCount(job.list);
     std::int32_t failed = 0;
-    if (WritePhoneContacts(job.store, &job.list, failed, bar) < 0) return failed > 0 ? kCopyPartial : kCopyContactsAccessFailed;
+    StoreRestoreCounts written;
+    std::int32_t code = WritePhoneContacts(job.store, &job.list, failed, bar, &written);
+    counts.copied = written.added;
+    counts.present = written.present;
+    counts.refused = written.refused;
+    if (code < 0) return failed > 0 ? kCopyPartial : kCopyContactsAccessFailed;
     EndProgress(bar, total);
     return kResultSuccess;
 }

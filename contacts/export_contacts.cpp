@@ -25,19 +25,34 @@ ResultCode ReadChosenStores(ContactJob& job, std::int32_t contactType, ProgressB
         BeginProgress(bar, total);
     }
     if (sim && ReadSimContacts(job.sim, &job.list, bar) < 0) return kExportSimAccessFailed;
-    if (phone && ReadPhoneContacts(job.store, &job.list, bar) < 0) return kExportContactsAccessFailed;
+    if (phone && ReadPhoneContacts(job.store, &job.list, bar) < 0)
+        return kExportContactsAccessFailed;
     return kResultSuccess;
 }
 
 }  // namespace
 
 ResultCode ExportContactsToFile(std::u16string_view path, std::int32_t contactType,
-                                ProgressBar* bar) {
+                                ProgressBar* bar, OperationSummary* summary) {
     if (NoPath(path)) return kExportInvalidPath;
     ContactJob job;
     int total = 0;
     ResultCode result = ReadChosenStores(job, contactType, bar, total);
     if (result == 0 && WriteContactFile(job.list, path) < 0) result = kExportWriteFailed;
+    // Counts once the stores were opened; a failed write leaves no file, so nothing was written.
+    bool opened = result == 0 || result == kExportSimAccessFailed ||
+                  result == kExportContactsAccessFailed || result == kExportWriteFailed;
+    if (summary != nullptr && opened) {
+        ContactBackupCounts& counts = summary->contactBackup;
+        summary->part = SummaryPart::ContactBackup;
+        counts = {};
+        counts.sim = contactType != ContactTypeChoice::Phone;
+        counts.phone = contactType != ContactTypeChoice::Sim;
+        if (result == 0) {
+            counts.simWritten = static_cast<SummaryCount>(job.list.sim.size());
+            counts.phoneWritten = static_cast<SummaryCount>(job.list.phone.size());
+        }
+    }
     if (result == 0 || result == kExportInvalidContactType) EndProgress(bar, total);
     return result;
 }

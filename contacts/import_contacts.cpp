@@ -9,11 +9,13 @@ namespace {
 enum class SimPart { Complete, Partial, Stopped };
 
 // Writes the SIM records; on a stop, result holds the code.
-SimPart WriteSimPart(ContactJob& job, ProgressBar* bar, ResultCode& result) {
+SimPart WriteSimPart(ContactJob& job, ProgressBar* bar, ResultCode& result,
+                     StoreRestoreCounts& counts) {
     std::int32_t needed = 0;
     std::int32_t free = 0;
     std::int32_t failed = 0;
-    if (WriteSimContacts(job.sim, &job.list, needed, free, failed, bar) >= 0)
+    counts.attempted = true;
+    if (WriteSimContacts(job.sim, &job.list, needed, free, failed, bar, &counts) >= 0)
         return SimPart::Complete;
     if (needed > free) {
         result = kImportSimFull;
@@ -28,14 +30,15 @@ SimPart WriteSimPart(ContactJob& job, ProgressBar* bar, ResultCode& result) {
 }
 
 // 0, 110 with some contacts failed, 109 when nothing could be attempted.
-ResultCode WritePhonePart(ContactJob& job, ProgressBar* bar) {
+ResultCode WritePhonePart(ContactJob& job, ProgressBar* bar, StoreRestoreCounts& counts) {
     std::int32_t failed = 0;
-    if (WritePhoneContacts(job.store, &job.list, failed, bar) >= 0) return kResultSuccess;
+    counts.attempted = true;
+    if (WritePhoneContacts(job.store, &job.list, failed, bar, &counts) >= 0) return kResultSuccess;
     return failed > 0 ? kImportPhonePartial : kImportContactsAccessFailed;
 }
 
 ResultCode WriteChosenStores(ContactJob& job, std::int32_t contactType, ProgressBar* bar,
-                             int& total) {
+                             int& total, ContactRestoreCounts& counts) {
     bool sim = contactType != ContactTypeChoice::Phone;
     bool phone = contactType != ContactTypeChoice::Sim;
     if (sim && OpenSimPhonebook(job.sim) != kSimDone) return kImportSimInitFailed;
@@ -48,11 +51,11 @@ ResultCode WriteChosenStores(ContactJob& job, std::int32_t contactType, Progress
     ResultCode result = kResultSuccess;
     bool simPartial = false;
     if (sim) {
-        SimPart part = WriteSimPart(job, bar, result);
+        SimPart part = WriteSimPart(job, bar, result, counts.sim);
         if (part == SimPart::Stopped || !phone) return result;
         simPartial = part == SimPart::Partial;
     }
-    result = WritePhonePart(job, bar);
+    result = WritePhonePart(job, bar, counts.phone);
     if (!simPartial) return result;
     if (result == kResultSuccess) return kImportSimPartial;
     return result == kImportPhonePartial ? kImportSimAndPhonePartial : result;
@@ -61,16 +64,22 @@ ResultCode WriteChosenStores(ContactJob& job, std::int32_t contactType, Progress
 }  // namespace
 
 ResultCode ImportContactsFromFile(std::u16string_view path, std::int32_t contactType,
-                                  ProgressBar* bar) {
+                                  ProgressBar* bar, OperationSummary* summary) {
     if (NoPath(path)) return kImportInvalidPath;
     if (contactType != ContactTypeChoice::Sim && contactType != ContactTypeChoice::Phone &&
         contactType != ContactTypeChoice::SimAndPhone)
         return kImportInvalidContactType;
+    ContactRestoreCounts scratch;
+    ContactRestoreCounts& counts = summary != nullptr ? summary->contactRestore : scratch;
+    counts = {};
     ContactJob job;
     // The whole file is read before any store is opened, so an unreadable file touches none.
     if (ReadContactFile(job.list, path) < 0) return kImportFileUnreadable;
+    if (summary != nullptr) summary->part = SummaryPart::ContactRestore;
+    counts.sim.read = SimContactCount(job.list);
+    counts.phone.read = PhoneContactCount(job.list);
     int total = 0;
-    ResultCode result = WriteChosenStores(job, contactType, bar, total);
+    ResultCode result = WriteChosenStores(job, contactType, bar, total, counts);
     if (result == 0) EndProgress(bar, total);
     return result;
 }

@@ -38,9 +38,9 @@ std::int32_t StoredPhoneContactCount(const PhoneContactStore& store) {
     return count;
 }
 
-std::int32_t ReadPhoneContacts(const PhoneContactStore& store, ContactList* list,
-                               ProgressBar* bar) {
-    if (!store.items || list == nullptr) return -1;
+std::int32_t VisitPhoneContacts(const PhoneContactStore& store, const PhoneContactVisitor& visit,
+                                ProgressBar* bar) {
+    if (!store.items) return -1;
     int count = 0;
     store.items->get_Count(&count);
     std::array<std::optional<std::u16string>, kContactFieldCount> values;
@@ -55,9 +55,16 @@ std::int32_t ReadPhoneContacts(const PhoneContactStore& store, ContactList* list
                     values[i].reset();
                 texts[i] = values[i] ? std::u16string_view(*values[i]) : std::u16string_view(u"");
             }
-            AddPhoneContact(*list, texts);
+            visit(texts);
         }
         StepProgress(bar);
     }
     return 0;
+}
+
+std::int32_t ReadPhoneContacts(const PhoneContactStore& store, ContactList* list,
+                               ProgressBar* bar) {
+    if (list == nullptr) return -1;
+    return VisitPhoneContacts(
+        store, [list](const PhoneContactTexts& texts) { AddPhoneContact(*list, texts); }, bar);
 }

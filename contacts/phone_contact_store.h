@@ -3,6 +3,7 @@
 // counting and reading its contacts. The writer (phone_contacts_writer.h) uses the same store.
 
 #include <cstdint>
+#include <functional>
 
 #include "contacts/contact_list.h"
 #include "platform/contact_database.h"
@@ -27,3 +28,9 @@ std::int32_t StoredPhoneContactCount(const PhoneContactStore& store);
 // Appends every contact in the folder's order, one progress step per position visited. A
 // contact that cannot be fetched is skipped. 0, or -1 without an item collection or a list.
 std::int32_t ReadPhoneContacts(const PhoneContactStore& store, ContactList* list, ProgressBar* bar);
+
+// The same walk, handing each contact's texts to visit (valid only during the call) instead of
+// keeping them, so the store's contacts are never held together. 0, or -1 without items.
+using PhoneContactVisitor = std::function<void(const PhoneContactTexts&)>;
+std::int32_t VisitPhoneContacts(const PhoneContactStore& store, const PhoneContactVisitor& visit,
+                                ProgressBar* bar);

@@ -1,7 +1,9 @@
 #include "contacts/phone_contacts_writer.h"
 
 #include <functional>
+#include <new>
 #include <string_view>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -41,46 +43,101 @@ SaveOutcome SaveContact(const PhoneContactStore& store, const PhoneContactRecord
 
 }  // namespace
 
+std::int32_t FreshPhoneContactIndices(const ContactList& source, const ContactList* existing,
+                                      std::vector<std::size_t>& fresh) {
+    fresh.clear();
+    if (existing == nullptr) return -1;
+    try {
+        std::unordered_set<const PhoneContactRecord*, RecordHash, RecordEqual> held;
+        held.reserve(existing->phone.size());
+        for (const PhoneContactRecord& e : existing->phone)
+            held.insert(&e);
+        fresh.reserve(source.phone.size());
+        for (std::size_t i = 0; i < source.phone.size(); ++i)
+            if (!held.contains(&source.phone[i])) fresh.push_back(i);
+    } catch (const std::bad_alloc&) {
+        return kContactRecordNoMemory;
+    }
+    return 0;
+}
+
+std::int32_t FreshPhoneContactIndices(const ContactList& source, const PhoneContactStore& store,
+                                      std::vector<std::size_t>& fresh) {
+    fresh.clear();
+    try {
+        // The source's records by content; a stored contact marks every source record it equals.
+        std::unordered_multimap<const PhoneContactRecord*, std::size_t, RecordHash, RecordEqual>
+            bySource;
+        bySource.reserve(source.phone.size());
+        for (std::size_t i = 0; i < source.phone.size(); ++i)
+            bySource.emplace(&source.phone[i], i);
+        std::vector<bool> held(source.phone.size(), false);
+        PhoneContactRecord stored;
+        std::int32_t code = VisitPhoneContacts(
+            store,
+            [&](const PhoneContactTexts& texts) {
+                for (std::size_t i = 0; i < kContactFieldCount; ++i)
+                    stored.*kPhoneContactFields[i] = texts[i];
+                auto [from, to] = bySource.equal_range(&stored);
+                for (; from != to; ++from)
+                    held[from->second] = true;
+            },
+            nullptr);
+        if (code < 0) return kPhoneWriteReadFailed;
+        fresh.reserve(source.phone.size());
+        for (std::size_t i = 0; i < source.phone.size(); ++i)
+            if (!held[i]) fresh.push_back(i);
+    } catch (const std::bad_alloc&) {
+        return kPhoneWriteFilterFailed;
+    }
+    return 0;
+}
+
 std::int32_t ExcludeExistingPhoneContacts(const ContactList& source, ContactList* out,
                                           const ContactList* existing) {
     if (out == nullptr || existing == nullptr) return -1;
-    std::unordered_set<const PhoneContactRecord*, RecordHash, RecordEqual> held;
-    held.reserve(existing->phone.size());
-    for (const PhoneContactRecord& e : existing->phone)
-        held.insert(&e);
-    for (const PhoneContactRecord& s : source.phone) {
-        if (held.contains(&s)) continue;
-        std::int32_t added = AddPhoneContact(*out, TextsOf(s));
+    std::vector<std::size_t> fresh;
+    if (std::int32_t code = FreshPhoneContactIndices(source, existing, fresh); code < 0)
+        return code;
+    for (std::size_t i : fresh) {
+        std::int32_t added = AddPhoneContact(*out, TextsOf(source.phone[i]));
         if (added != kContactAdded) return added;
     }
     return 0;
 }
 
 std::int32_t WritePhoneContacts(const PhoneContactStore& store, const ContactList* source,
-                                std::int32_t& failed, ProgressBar* bar) {
+                                std::int32_t& failed, ProgressBar* bar,
+                                StoreRestoreCounts* counts) {
+    StoreRestoreCounts scratch;
+    StoreRestoreCounts& c = counts != nullptr ? *counts : scratch;
     failed = 0;
     if (source == nullptr) return kPhoneWriteNoList;
     if (source->phone.empty()) return kPhoneWriteDone;
 
-    ContactList current;
-    if (ReadPhoneContacts(store, &current, nullptr) < 0) return kPhoneWriteReadFailed;
-    ContactList fresh;
-    if (ExcludeExistingPhoneContacts(*source, &fresh, &current) < 0) return kPhoneWriteFilterFailed;
-    for (const PhoneContactRecord& record : fresh.phone) {
-        switch (SaveContact(store, record)) {
+    // Only positions are kept, and the store's contacts pass one at a time, so the source is the
+    // one copy of contacts held.
+    std::vector<std::size_t> fresh;
+    if (std::int32_t code = FreshPhoneContactIndices(*source, store, fresh); code < 0) return code;
+    c.present = static_cast<SummaryCount>(source->phone.size() - fresh.size());
+    for (std::size_t i : fresh) {
+        switch (SaveContact(store, source->phone[i])) {
             case SaveOutcome::NotCreated:
                 ++failed;
                 break;
             case SaveOutcome::Skipped:
+                ++c.leftOut;
                 break;
             case SaveOutcome::Failed:
                 ++failed;
                 StepProgress(bar);
                 break;
             case SaveOutcome::Saved:
+                ++c.added;
                 StepProgress(bar);
                 break;
         }
     }
+    c.refused = failed;
     return failed > 0 ? kPhoneWriteSomeFailed : kPhoneWriteDone;
 }

@@ -277,6 +277,20 @@ class SectionLoader {
     std::size_t base_;                     // the sections that were there before
 };
 
+// Opens a file for the line reader: kSectionFileLoaded, or kSectionFileUnreadable.
+std::int32_t OpenLines(std::u16string_view path, UniqueFile& file,
+                       std::unique_ptr<LineReader>& reader) {
+    file = OpenFile(path, "rb");
+    if (!file) return kSectionFileUnreadable;
+    try {
+        reader = std::make_unique<LineReader>(file.get());
+    } catch (const std::bad_alloc&) {
+        return kSectionFileUnreadable;
+    }
+    reader->ReadMark();
+    return kSectionFileLoaded;
+}
+
 }  // namespace
 
 std::u16string_view TextStore::Copy(std::u16string_view text) {
@@ -295,6 +309,13 @@ std::u16string_view TextStore::Copy(std::u16string_view text) {
     return {copy, text.size()};
 }
 
+void TextStore::Rewind() {
+    if (blocks_.empty()) return;
+    blocks_.resize(1);
+    free_ = blocks_.front().get();
+    freeUnits_ = kBlockUnits;
+}
+
 void TextStore::Clear() {
     blocks_.clear();
     free_ = nullptr;
@@ -303,15 +324,9 @@ void TextStore::Clear() {
 
 std::int32_t LoadSectionFile(SectionList& sections, std::u16string_view path) {
     if (path.data() == nullptr) return kSectionFileNoPath;
-    UniqueFile file = OpenFile(path, "rb");
-    if (!file) return kSectionFileUnreadable;
+    UniqueFile file;
     std::unique_ptr<LineReader> reader;
-    try {
-        reader = std::make_unique<LineReader>(file.get());
-    } catch (const std::bad_alloc&) {
-        return kSectionFileUnreadable;
-    }
-    reader->ReadMark();
+    if (std::int32_t code = OpenLines(path, file, reader); code != kSectionFileLoaded) return code;
     SectionLoader loader(sections);
     while (std::optional<std::u16string_view> line = reader->NextLine()) {
         std::u16string_view text = Trim(LimitedText(*line, kKeptLineUnits));
@@ -319,6 +334,40 @@ std::int32_t LoadSectionFile(SectionList& sections, std::u16string_view path) {
         std::int32_t code = loader.AddLine(text);
         if (code != kSectionFileLoaded) return code;
     }
+    return kSectionFileLoaded;
+}
+
+std::int32_t VisitSectionFile(std::u16string_view path, const SectionVisitor& visit) {
+    if (path.data() == nullptr) return kSectionFileNoPath;
+    UniqueFile file;
+    std::unique_ptr<LineReader> reader;
+    if (std::int32_t code = OpenLines(path, file, reader); code != kSectionFileLoaded) return code;
+    TextStore texts;
+    std::vector<SectionEntry> entries;
+    std::optional<std::u16string_view> name;  // set once the first header was read
+    auto finish = [&] {
+        if (name) visit(Section{*name, entries});
+        entries.clear();
+        texts.Rewind();
+    };
+    try {
+        while (std::optional<std::u16string_view> line = reader->NextLine()) {
+            std::u16string_view text = Trim(LimitedText(*line, kKeptLineUnits));
+            if (text.empty()) continue;
+            if (IsHeader(text)) {
+                finish();
+                name = texts.Copy(TrimmedPart(text.substr(1, text.size() - 2)));
+            } else if (IsEntry(text) && name) {
+                std::size_t equals = text.find(u'=');
+                std::u16string_view key = texts.Copy(TrimmedPart(text.substr(0, equals)));
+                entries.push_back(
+                    SectionEntry{key, texts.Copy(TrimmedPart(text.substr(equals + 1)))});
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        return kSectionEntryNoMemory;
+    }
+    finish();
     return kSectionFileLoaded;
 }
 

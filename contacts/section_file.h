@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -39,6 +40,9 @@ class TextStore {
   public:
     std::u16string_view Copy(std::u16string_view text);
     void Clear();
+    // Forgets every text but keeps the first block for the next ones, so a store that holds
+    // one section at a time allocates once.
+    void Rewind();
 
   private:
     static constexpr std::size_t kBlockUnits = 256 * 1024;
@@ -75,6 +79,13 @@ constexpr std::int32_t kSectionEntryNoMemory = -5;
 // kSectionEntryNoMemory the sections loaded so far stay in the list. A path that views nothing
 // is absent; a folder is unreadable.
 std::int32_t LoadSectionFile(SectionList& sections, std::u16string_view path);
+
+// The same file read one section at a time, in file order: visit gets each section once its last
+// line was read, with views that stay valid only during the call, so memory holds one section,
+// not the file. kSectionFileLoaded, kSectionFileNoPath, kSectionFileUnreadable or
+// kSectionEntryNoMemory (the sections before it were visited).
+using SectionVisitor = std::function<void(const Section&)>;
+std::int32_t VisitSectionFile(std::u16string_view path, const SectionVisitor& visit);
 
 // 1-based; null when the position is below 1 or above the count.
 const Section* SectionAt(const SectionList& sections, std::int32_t position);

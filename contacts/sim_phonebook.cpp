@@ -110,7 +110,9 @@ std::int32_t ExcludeExistingSimContacts(const ContactList& source, ContactList* 
 
 std::int32_t WriteSimContacts(const SimPhonebook& phonebook, const ContactList* source,
                               std::int32_t& needed, std::int32_t& free, std::int32_t& failed,
-                              ProgressBar* bar) {
+                              ProgressBar* bar, StoreRestoreCounts* counts) {
+    StoreRestoreCounts scratch;
+    StoreRestoreCounts& c = counts != nullptr ? *counts : scratch;
     needed = 0;
     free = 0;
     failed = 0;
@@ -129,6 +131,8 @@ std::int32_t WriteSimContacts(const SimPhonebook& phonebook, const ContactList* 
     ContactList fresh;
     if (ExcludeExistingSimContacts(*source, &fresh, &current, nameMax, numberMax) < 0)
         return kSimFilterFailed;
+    SummaryCount withoutNumber = std::ranges::count_if(
+        fresh.sim, [](const SimContactRecord& r) { return r.phoneNumber.empty(); });
     DWORD used = 0;
     DWORD total = 0;
     if (SimGetPhonebookStatus(phonebook.handle, SIM_PBSTORAGE_SIM, &used, &total) != S_OK)
@@ -137,6 +141,9 @@ std::int32_t WriteSimContacts(const SimPhonebook& phonebook, const ContactList* 
     if (static_cast<std::int64_t>(fresh.sim.size()) > room) {
         needed = SimContactCount(fresh);
         free = static_cast<std::int32_t>(room);
+        c.present = static_cast<SummaryCount>(source->sim.size() - fresh.sim.size());
+        c.leftOut = withoutNumber;
+        c.refused = static_cast<SummaryCount>(fresh.sim.size()) - withoutNumber;
         return kSimNoSpace;
     }
 
@@ -145,6 +152,8 @@ std::int32_t WriteSimContacts(const SimPhonebook& phonebook, const ContactList* 
     entry.dwParams = caps.dwParams;
     entry.dwAddressType = 0;
     entry.dwNumPlan = SIM_NUMPLAN_TELEPHONE;
+    c.present = static_cast<SummaryCount>(source->sim.size() - fresh.sim.size());
+    c.leftOut = withoutNumber;
     for (const SimContactRecord& record : fresh.sim) {
         if (record.phoneNumber.empty()) continue;
         CopyCut(entry.lpszText, record.name, nameMax);
@@ -152,7 +161,10 @@ std::int32_t WriteSimContacts(const SimPhonebook& phonebook, const ContactList* 
         if (SimWritePhonebookEntry(phonebook.handle, SIM_PBSTORAGE_SIM, SIM_PBINDEX_FIRSTAVAILABLE,
                                    &entry) != S_OK)
             ++failed;
+        else
+            ++c.added;
         StepProgress(bar);
     }
+    c.refused = failed;
     return failed > 0 ? kSimEntriesRefused : kSimDone;
 }

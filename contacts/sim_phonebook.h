@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "contacts/contact_list.h"
+#include "core/operation_summary.h"
 #include "platform/progress_bar.h"
 #include "platform/sim_manager.h"
 
@@ -40,10 +41,11 @@ std::int32_t SimUsedEntryCount(const SimPhonebook& phonebook);
 std::int32_t ReadSimContacts(const SimPhonebook& phonebook, ContactList* list, ProgressBar* bar);
 
 // Adds the source's SIM records that the SIM lacks. needed/free are set when the SIM lacks
-// room (nothing is then written); failed counts the entries the SIM refused.
+// room (nothing is then written); failed counts the entries the SIM refused. counts, when
+// given, gets added, present, refused and left out (its read is the caller's).
 std::int32_t WriteSimContacts(const SimPhonebook& phonebook, const ContactList* source,
                               std::int32_t& needed, std::int32_t& free, std::int32_t& failed,
-                              ProgressBar* bar);
+                              ProgressBar* bar, StoreRestoreCounts* counts = nullptr);
 
 // Appends to out the source's SIM records that no existing record matches, comparing the
 // source's name and number as the SIM would store them (cut to nameMax / numberMax).

@@ -9,6 +9,7 @@
 #include "platform/progress_bar.h"
 
 struct SmsTree;
+struct OperationSummary;
 
 enum class OperationKind : std::uint32_t {
     ExportContacts = 1,
@@ -31,4 +32,8 @@ struct OperationRequest {
     std::u16string path;           // empty for kinds 3, 5 and 6
     std::int32_t contactType = 0;  // kinds 1 and 2
     SmsTree* smsTree = nullptr;    // kinds 4 to 7; not owned
+    // Filled with the job's counts when given; not owned.
+    OperationSummary* summary = nullptr;
+    // Kind 5: a message whose folder already holds an equal one is not created again.
+    bool skipExisting = false;
 };

@@ -1,6 +1,8 @@
 #include "operations/dispatch.h"
 
 #include "contacts/contact_operations.h"
+#include "core/operation_summary.h"
+#include "sms/sms_counts.h"
 #include "sms/sms_operations.h"
 
 SmsExportForm SmsExportFormOf(std::u16string_view path) {
@@ -13,7 +15,9 @@ SmsExportForm SmsExportFormOf(std::u16string_view path) {
 
 namespace {
 
-ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {
+// The folder tree counts what it writes, since a failure there keeps everything else.
+ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, ProgressBar* bar,
+                                SmsBackupCounts* folderCounts) {
     switch (SmsExportFormOf(path)) {
         case SmsExportForm::DataFile:
             return ExportSmsDataFile(tree, path, bar);
@@ -24,28 +28,72 @@ ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, Progres
         case SmsExportForm::Folders:
             break;
     }
-    return ExportSmsFolders(tree, path, bar);
+    return ExportSmsFolders(tree, path, bar, folderCounts);
+}
+
+// The export's counts: what the file or folder now holds. A failed export to one file leaves
+// the target as it was, so it wrote nothing; the folder tree brings its own counts of what it
+// wrote before and after a failure.
+void CountExport(const OperationRequest& request, ResultCode result,
+                 const SmsBackupCounts& folderCounts) {
+    OperationSummary* summary = request.summary;
+    if (summary == nullptr || request.smsTree == nullptr || request.path.empty()) return;
+    SmsExportForm form = SmsExportFormOf(request.path);
+    summary->part = SummaryPart::SmsBackup;
+    summary->smsBackup = {};
+    const SmsNode* root = request.smsTree->root.get();
+    if (root == nullptr) return;
+    bool byBanner = form == SmsExportForm::Text || form == SmsExportForm::Csv;
+    SmsBackupCounts walked =
+        CountSmsBackup(*root, byBanner ? SmsBackupFolders::WithMessages : SmsBackupFolders::Ticked,
+                       form != SmsExportForm::Folders, form == SmsExportForm::DataFile);
+    if (form == SmsExportForm::Folders) {
+        summary->smsBackup = folderCounts;
+        summary->smsBackup.unticked = walked.unticked;
+    } else if (result == kResultSuccess) {
+        summary->smsBackup = walked;
+    }
+}
+
+// A read or load replaces the tree only when it succeeded; a failure brought nothing in.
+void CountLoad(const OperationRequest& request, ResultCode result) {
+    OperationSummary* summary = request.summary;
+    if (summary == nullptr || request.smsTree == nullptr || result != kResultSuccess ||
+        !request.smsTree->root)
+        return;
+    summary->part = SummaryPart::SmsLoad;
+    summary->smsLoad = CountSmsTree(*request.smsTree->root);
 }
 
 }  // namespace
 
 ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar) {
     std::u16string_view path = request.path;
+    OperationSummary* summary = request.summary;
+    ResultCode result = kResultSuccess;
     switch (static_cast<OperationKind>(request.kind)) {
         case OperationKind::ExportContacts:
-            return ExportContactsToFile(path, request.contactType, bar);
+            return ExportContactsToFile(path, request.contactType, bar, summary);
         case OperationKind::ImportContacts:
-            return ImportContactsFromFile(path, request.contactType, bar);
+            return ImportContactsFromFile(path, request.contactType, bar, summary);
         case OperationKind::CopySimToPhone:
-            return CopySimContactsToPhone(bar);
-        case OperationKind::ExportSms:
-            return ExportSmsByExtension(request.smsTree, path, bar);
+            return CopySimContactsToPhone(bar, summary);
+        case OperationKind::ExportSms: {
+            SmsBackupCounts folderCounts;
+            result = ExportSmsByExtension(request.smsTree, path, bar, &folderCounts);
+            CountExport(request, result, folderCounts);
+            return result;
+        }
         case OperationKind::RestoreSms:
-            return RestoreSms(request.smsTree, bar);
+            return RestoreSms(request.smsTree, bar, summary, request.skipExisting);
         case OperationKind::ReadSmsFromStore:
-            return ReadSmsFromStore(request.smsTree, bar);
+            result = ReadSmsFromStore(request.smsTree, bar);
+            CountLoad(request, result);
+            return result;
         case OperationKind::LoadSmsDataFile:
-            return LoadSmsDataFile(request.smsTree, path, bar);
+            result = LoadSmsDataFile(request.smsTree, path, bar);
+            CountLoad(request, result);
+            return result;
     }
     return kResultSuccess;
 }

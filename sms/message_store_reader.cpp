@@ -27,8 +27,8 @@ std::size_t RoomLeft(const std::u16string& text) {
     return text.size() < kSmsTextMax ? kSmsTextMax - text.size() : 0;
 }
 
-// Every PR_ENTRYID of a folder table, in table order. Only setting the columns can fail; a
-// failing fetch ends the list as an empty batch does.
+}  // namespace
+
 bool ListEntryIds(IMAPITable& table, std::vector<EntryId>& ids) {
     if (FAILED(table.SetColumns({PR_ENTRYID}, 0))) return false;
     SRowSet rows;
@@ -44,6 +44,8 @@ bool ListEntryIds(IMAPITable& table, std::vector<EntryId>& ids) {
     }
     return true;
 }
+
+namespace {
 
 struct FolderListing {
     std::u16string name;

@@ -3,6 +3,7 @@
 // that the store writer shares.
 
 #include <string_view>
+#include <vector>
 
 #include "core/result_code.h"
 #include "platform/message_store.h"
@@ -34,6 +35,10 @@ int OpenSmsTopFolder(SmsStoreConnection& connection, MapiPtr<IMAPIFolder>& folde
 // only when everything was read: 0, or -2 with the tree as it was. The bar gets a range of 1000,
 // one step per node and ends at 1000.
 int ReadSmsStoreTree(SmsStoreConnection& connection, SmsTree& tree, ProgressBar* bar);
+
+// Every PR_ENTRYID of a folder table, in table order. Only setting the columns can fail; a
+// failing fetch ends the list as an empty batch does.
+bool ListEntryIds(IMAPITable& table, std::vector<EntryId>& ids);
 
 // One message's fields; only a message that cannot be opened fails (-2). Missing properties
 // leave their fields empty.

@@ -1,35 +1,89 @@
 #include "sms/message_store_writer.h"
 
+#include <map>
 #include <new>
 #include <vector>
 
+#include "platform/text.h"
+#include "sms/existing_messages.h"
 #include "sms/message_store_reader.h"
+#include "sms/sms_counts.h"
 #include "sms/sms_operations.h"
 
 namespace {
 
 constexpr std::uint32_t kSmsProgressRange = 1000;
 
+// Whether parent already has a subfolder of that name, as CreateFolder matches it.
+bool HasSubfolderNamed(IMAPIFolder& parent, std::u16string_view name) {
+    MapiPtr<IMAPITable> table;
+    if (FAILED(parent.GetHierarchyTable(0, table)) || !table ||
+        FAILED(table->SetColumns({PR_DISPLAY_NAME_W}, 0)))
+        return false;
+    SRowSet rows;
+    while (SUCCEEDED(table->QueryRows(100, 0, rows)) && !rows.empty()) {
+        for (const SRow& row : rows)
+            if (!row.lpProps.empty() && row.lpProps[0].ulPropTag == PR_DISPLAY_NAME_W &&
+                EqualsIgnoreCase(row.lpProps[0].lpszW, name))
+                return true;
+    }
+    return false;
+}
+
 // Opens or creates the folder's namesake under parent.
-int WriteFolder(IMAPIFolder& parent, const SmsNode& node, MapiPtr<IMAPIFolder>& folder) {
+int WriteFolder(IMAPIFolder& parent, const SmsNode& node, MapiPtr<IMAPIFolder>& folder,
+                SmsRestoreCounts& counts) {
     if (node.name.empty()) return -2;
+    bool existed = HasSubfolderNamed(parent, node.name);
     if (FAILED(parent.CreateFolder(0, node.name.c_str(), nullptr, nullptr,
                                    MAPI_UNICODE | OPEN_IF_EXISTS, folder)) ||
         !folder)
         return -2;
+    ++(existed ? counts.foldersOpened : counts.foldersCreated);
     return 0;
 }
 
+SummaryCount MessagesBelow(const SmsNode& node) {
+    return IsSmsFolder(node) ? CountSmsTree(node).messages : 1;
+}
+
+// The messages each store folder held before the restore, read when the folder's first
+// message comes; two nodes of one name share their folder and so its keys.
+class ExistingMessages {
+  public:
+    explicit ExistingMessages(SmsStoreConnection& connection) : connection_(connection) {}
+
+    // The keys of folder, or null when it cannot be read.
+    const SmsMessageKeySet* Of(IMAPIFolder& folder) {
+        std::vector<SPropValue> values;
+        if (FAILED(folder.GetProps({PR_ENTRYID}, 0, values)) || values.empty() ||
+            values[0].ulPropTag != PR_ENTRYID)
+            return nullptr;
+        auto [slot, inserted] = byFolder_.try_emplace(values[0].bin);
+        if (inserted && ReadFolderMessageKeys(connection_, folder, slot->second) != 0) {
+            byFolder_.erase(slot);
+            return nullptr;
+        }
+        return &slot->second;
+    }
+
+  private:
+    SmsStoreConnection& connection_;
+    std::map<EntryId, SmsMessageKeySet> byFolder_;
+};
+
 // Writes the children of a folder node below the store folder that stands for it, depth first,
 // without recursion, since a loaded file may nest folders as deep as it likes.
-int WriteChildren(const SmsNode& root, MapiPtr<IMAPIFolder> top, ProgressBar* bar) {
+int WriteChildren(const SmsNode& root, MapiPtr<IMAPIFolder> top, ProgressBar* bar,
+                  SmsRestoreCounts& counts, ExistingMessages* existing) {
     struct Frame {
         const SmsNode* node;
         MapiPtr<IMAPIFolder> folder;
         std::size_t next;
+        const SmsMessageKeySet* keys;
     };
     std::vector<Frame> stack;
-    stack.push_back({&root, std::move(top), 0});
+    stack.push_back({&root, std::move(top), 0, nullptr});
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next == frame.node->children.size()) {
@@ -38,15 +92,27 @@ int WriteChildren(const SmsNode& root, MapiPtr<IMAPIFolder> top, ProgressBar* ba
         }
         const SmsNode& child = *frame.node->children[frame.next++];
         StepProgress(bar);
-        if (child.checked == 0) continue;
+        if (child.checked == 0) {
+            counts.unticked += MessagesBelow(child);
+            continue;
+        }
         if (IsSmsFolder(child)) {
             MapiPtr<IMAPIFolder> folder;
-            if (WriteFolder(*frame.folder, child, folder) != 0) return -2;
-            stack.push_back({&child, std::move(folder), 0});  // frame is not used after this
-        } else {
-            if (!child.message) return -2;
-            if (WriteSmsStoreMessage(*frame.folder, *child.message) != 0) return -2;
+            if (WriteFolder(*frame.folder, child, folder, counts) != 0) return -2;
+            stack.push_back({&child, std::move(folder), 0, nullptr});  // frame is not used after
+            continue;
         }
+        if (!child.message) return -2;
+        if (existing != nullptr) {
+            if (frame.keys == nullptr && (frame.keys = existing->Of(*frame.folder)) == nullptr)
+                return -2;
+            if (frame.keys->contains(SmsMessageKeyOf(*child.message))) {
+                ++counts.messagesPresent;
+                continue;
+            }
+        }
+        if (WriteSmsStoreMessage(*frame.folder, *child.message) != 0) return -2;
+        ++counts.messagesCreated;
     }
     return 0;
 }
@@ -80,17 +146,24 @@ int WriteSmsStoreMessage(IMAPIFolder& parent, const SmsMessageData& data) {
     return 0;
 }
 
-int WriteSmsStoreTree(const SmsTree& tree, ProgressBar* bar) {
+int WriteSmsStoreTree(const SmsTree& tree, ProgressBar* bar, SmsRestoreCounts* counts,
+                      bool skipExisting) {
+    SmsRestoreCounts scratch;
+    SmsRestoreCounts& c = counts != nullptr ? *counts : scratch;
+    c = {};
     BeginProgress(bar, kSmsProgressRange);
     int result = 0;
     // An unticked root means nothing was chosen, as it does for the data file.
+    if (tree.root && tree.root->checked == 0) c.unticked = CountSmsTree(*tree.root).messages;
     if (tree.root && tree.root->checked != 0) {
         result = -2;
         try {
             SmsStoreConnection connection;
             MapiPtr<IMAPIFolder> top;
+            ExistingMessages existing(connection);
             if (OpenSmsStore(connection) && OpenSmsTopFolder(connection, top) == 0)
-                result = WriteChildren(*tree.root, std::move(top), bar);
+                result = WriteChildren(*tree.root, std::move(top), bar, c,
+                                       skipExisting ? &existing : nullptr);
         } catch (const std::bad_alloc&) {
             result = -2;
         }
@@ -99,7 +172,14 @@ int WriteSmsStoreTree(const SmsTree& tree, ProgressBar* bar) {
     return result;
 }
 
-ResultCode RestoreSms(SmsTree* tree, ProgressBar* bar) {
+ResultCode RestoreSms(SmsTree* tree, ProgressBar* bar, OperationSummary* summary,
+                      bool skipExisting) {
     if (tree == nullptr) return kSmsImportFailed;
-    return WriteSmsStoreTree(*tree, bar) == 0 ? kResultSuccess : kSmsImportFailed;
+    SmsRestoreCounts* counts = nullptr;
+    if (summary != nullptr) {
+        summary->part = SummaryPart::SmsRestore;
+        counts = &summary->smsRestore;
+    }
+    return WriteSmsStoreTree(*tree, bar, counts, skipExisting) == 0 ? kResultSuccess
+                                                                    : kSmsImportFailed;
 }

@@ -71,12 +71,14 @@ bool UniqueMessageFileName(std::u16string_view basePath, std::u16string& fileNam
 }
 
 int WriteSmsFolderNode(SmsNode& node, std::u16string_view parentPath, ProgressBar* bar,
-                       MessageFileNumbers& numbers) {
+                       MessageFileNumbers& numbers, SmsBackupCounts* counts) {
     StepProgress(bar);
     if (node.checked == 0) return 0;
     if (!IsSmsFolder(node)) {
         if (node.message == nullptr) return 0;
-        return WriteMessageFile(*node.message, parentPath, numbers) ? 0 : -2;
+        if (!WriteMessageFile(*node.message, parentPath, numbers)) return -2;
+        if (counts != nullptr) ++counts->messages;
+        return 0;
     }
     // Every level adds at least two characters to a path held to kSmsExportPathMax, so this
     // recursion stays shallow however deep the tree.
@@ -85,13 +87,15 @@ int WriteSmsFolderNode(SmsNode& node, std::u16string_view parentPath, ProgressBa
         CreateDirectoryAt(path) == CreateDirectoryResult::Failed) {
         return -2;
     }
+    if (counts != nullptr) ++counts->folders;
     int result = 0;
     for (auto& child : node.children)
-        if (WriteSmsFolderNode(*child, path, bar, numbers) != 0) result = -2;
+        if (WriteSmsFolderNode(*child, path, bar, numbers, counts) != 0) result = -2;
     return result;
 }
 
-int WriteSmsFolderTree(SmsTree& tree, std::u16string_view path, ProgressBar* bar) {
+int WriteSmsFolderTree(SmsTree& tree, std::u16string_view path, ProgressBar* bar,
+                       SmsBackupCounts* counts) {
     BeginProgress(bar, 1000);
     int result = -2;
     if (!path.empty() && tree.root) {
@@ -100,16 +104,18 @@ int WriteSmsFolderTree(SmsTree& tree, std::u16string_view path, ProgressBar* bar
         MessageFileNumbers numbers;
         result = 0;
         for (auto& child : tree.root->children)
-            if (WriteSmsFolderNode(*child, path, bar, numbers) != 0) result = -2;
+            if (WriteSmsFolderNode(*child, path, bar, numbers, counts) != 0) result = -2;
     }
     EndProgress(bar, 1000);
     return result;
 }
 
-ResultCode ExportSmsFolders(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {
+ResultCode ExportSmsFolders(SmsTree* tree, std::u16string_view path, ProgressBar* bar,
+                            SmsBackupCounts* counts) {
     if (tree == nullptr || path.empty()) return kSmsExportFailed;
     try {
-        return WriteSmsFolderTree(*tree, path, bar) == 0 ? kResultSuccess : kSmsExportFailed;
+        return WriteSmsFolderTree(*tree, path, bar, counts) == 0 ? kResultSuccess
+                                                                 : kSmsExportFailed;
     } catch (const std::bad_alloc&) {
         return kSmsExportFailed;
     }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "core/operation_summary.h"
 #include "core/result_code.h"
 #include "platform/progress_bar.h"
 #include "sms/sms_tree.h"
@@ -14,9 +15,12 @@
 constexpr std::size_t kSmsExportPathMax = 256;
 
 // 0, or 403 when the tree or path is absent, or when any folder or file could not be created or
-// written (everything else is still written).
-ResultCode ExportSmsFolders(SmsTree* tree, std::u16string_view path, ProgressBar* bar);
-int WriteSmsFolderTree(SmsTree& tree, std::u16string_view path, ProgressBar* bar);
+// written (everything else is still written). counts, when given, gets the folders made and the
+// message files written, also after a failure.
+ResultCode ExportSmsFolders(SmsTree* tree, std::u16string_view path, ProgressBar* bar,
+                            SmsBackupCounts* counts = nullptr);
+int WriteSmsFolderTree(SmsTree& tree, std::u16string_view path, ProgressBar* bar,
+                       SmsBackupCounts* counts = nullptr);
 
 // The next number to try per base path, so that many messages of one sender do not probe the
 // same names again; numbers only grow while an export runs.
@@ -24,7 +28,7 @@ using MessageFileNumbers = std::unordered_map<std::u16string, int>;
 
 // 0, or -2 when any folder or file below the node failed; the rest is written regardless.
 int WriteSmsFolderNode(SmsNode& node, std::u16string_view parentPath, ProgressBar* bar,
-                       MessageFileNumbers& numbers);
+                       MessageFileNumbers& numbers, SmsBackupCounts* counts = nullptr);
 
 // The first "<base>_<n>.txt", n = firstNumber, firstNumber + 1, ..., naming nothing that exists;
 // false when that name would be longer than kSmsExportPathMax. chosenNumber receives n.

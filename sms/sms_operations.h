@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "core/operation_summary.h"
 #include "core/result_code.h"
 #include "platform/progress_bar.h"
 #include "sms/sms_csv_export.h"
@@ -14,7 +15,9 @@
 // Kind 4's text and CSV exports read the export order from the registry at every run: 0 or 403.
 ResultCode ExportSmsText(SmsTree* tree, std::u16string_view path, ProgressBar* bar);
 ResultCode ExportSmsCsv(SmsTree* tree, std::u16string_view path, ProgressBar* bar);
-// Kind 5: writes the ticked tree into the message store: 0 or 404.
-ResultCode RestoreSms(SmsTree* tree, ProgressBar* bar);
+// Kind 5: writes the ticked tree into the message store: 0 or 404. The summary gets the restore's
+// counts; skipExisting leaves out messages their folder already holds.
+ResultCode RestoreSms(SmsTree* tree, ProgressBar* bar, OperationSummary* summary = nullptr,
+                      bool skipExisting = false);
 // Kind 6: replaces the tree with the message store's SMS, only after a complete read: 0 or 401.
 ResultCode ReadSmsFromStore(SmsTree* tree, ProgressBar* bar);

@@ -36,11 +36,12 @@ TEST_F(ContactsDialogTest, BackupRefusesInOrderThenWritesEachContactType) {
         bool sim;
         bool phone;
         bool csv;
+        const char16_t* written;  // the success box's second line
     } cases[] = {
-        {"sim", 1, 0, true, false, false},
-        {"phone", 1, 1, false, true, false},
-        {"both", 1, 2, true, true, false},
-        {"both_csv", 2, 2, true, true, true},
+        {"sim", 1, 0, true, false, false, u"20 SIM entries written."},
+        {"phone", 1, 1, false, true, false, u"40 phone contacts written."},
+        {"both", 1, 2, true, true, false, u"20 SIM entries and 40 phone contacts written."},
+        {"both_csv", 2, 2, true, true, true, u"20 SIM entries and 40 phone contacts written."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -57,7 +58,8 @@ TEST_F(ContactsDialogTest, BackupRefusesInOrderThenWritesEachContactType) {
                   [&] { ASSERT_TRUE(PressSoftKey(0)); }});
         EXPECT_EQ(Open(kContactsTemplate, ContactsDialogProc, kBackup), kDoneKey);
         ASSERT_EQ(BoxTexts(),
-                  (std::vector<std::u16string>{kNoPath, kNoType, u"Export succeeded."}));
+                  (std::vector<std::u16string>{
+                      kNoPath, kNoType, u"Export succeeded.\n" + std::u16string(c.written)}));
         EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
         EXPECT_EQ(driver().messageBoxes[0].caption, kDefaultMessageBoxCaption);
         EXPECT_EQ(driver().messageBoxes[2].caption, u"Success");
@@ -190,7 +192,10 @@ TEST_F(ContactsDialogTest, RestoreReportsAMissingFileAndAddsNothingTwice) {
     const auto first = files_ / "after_first.txt";
     const auto second = files_ / "after_second.txt";
     EXPECT_EQ(restore(backup), kDoneKey);
-    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Import succeeded."});
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::u16string>{
+                  u"Import succeeded.\nPhone: 40 read, 40 added, 0 already present. SIM: "
+                  u"20 read, 19 added, 0 already present, 1 left out without a number."});
     ASSERT_EQ(ExportContactsToFile(U16(first.string()), SimAndPhone, nullptr), 0);
     EXPECT_NE(ReadUtf16File(first).find(u"Meyer GmbH"), std::u16string::npos);
     EXPECT_NE(ReadUtf16File(first).find(u"Frank Office"), std::u16string::npos);

@@ -142,7 +142,9 @@ TEST_F(SmsDialogTest, BackupShowsTheStoreAndTicksFollowTheRules) {
     EXPECT_TRUE(textClickKept);
     EXPECT_EQ(ticksAfterClimb, "000000");
     EXPECT_EQ(ticksAfterTick, "110100");
-    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Export succeeded."});
+    EXPECT_EQ(BoxTexts(),
+              std::vector<std::u16string>{
+                  u"Export succeeded.\n1 folder and 1 message written, 149 unticked left out."});
     EXPECT_EQ(driver().messageBoxes.back().caption, u"Success");
     // Only the ticked message was written, with the label's text after its prefix.
     const std::vector<std::u16string> texts = TextsInDataFile(files_ / "picked.dat");
@@ -156,10 +158,11 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
         const char* name;
         int filterIndex;
         const char* written;
-    } forms[] = {{"all", 1, "all.dat"},
-                 {"all", 2, "all.txt"},
-                 {"all", 3, "all.csv"},
-                 {"backup", 4, "backup"}};
+        const char16_t* counts;  // the text forms count only folders that hold messages
+    } forms[] = {{"all", 1, "all.dat", u"5 folders and 150 messages written."},
+                 {"all", 2, "all.txt", u"4 folders and 150 messages written."},
+                 {"all", 3, "all.csv", u"4 folders and 150 messages written."},
+                 {"backup", 4, "backup", u"5 folders and 150 messages written."}};
     for (const auto& f : forms) {
         SCOPED_TRACE(f.written);
         driver().messageBoxes.clear();
@@ -174,7 +177,8 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
         EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDoneKey);
         const auto written = files_ / f.written;
         EXPECT_EQ(path, U16(written.string()));
-        EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Export succeeded."});
+        EXPECT_EQ(BoxTexts(),
+                  std::vector<std::u16string>{u"Export succeeded.\n" + std::u16string(f.counts)});
         if (f.filterIndex == 1) {
             EXPECT_EQ(TextsInDataFile(written).size(), 150u);
         } else if (f.filterIndex == 4) {
@@ -281,7 +285,9 @@ TEST_F(SmsRestoreTest, RefusesDoneBeforeLoadingAndABrokenFileThenRestoresTheTick
     EXPECT_EQ(driver().messageBoxes[0].text,
               u"No SMS. Please firstly load SMS from a file, then try again.");
     EXPECT_TRUE(driver().messageBoxes[1].text.ends_with(u"(402)"));
-    EXPECT_EQ(driver().messageBoxes[2].text, u"Import succeeded.");
+    EXPECT_EQ(driver().messageBoxes[2].text,
+              u"Import succeeded.\n2 folders created, 0 opened; 2 messages created, 1 unticked "
+              u"left out.");
     EXPECT_EQ(itemsAfterCut, 0);
     ASSERT_EQ(driver().fileDialogs.size(), 2u);
     EXPECT_FALSE(driver().fileDialogs[0].save);

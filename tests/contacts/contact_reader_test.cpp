@@ -234,3 +234,35 @@ TEST(SectionFile, KeepsSectionsAndEntriesInFileOrder) {
     EXPECT_EQ(LoadSectionFile(sections, dir.U16Path("none")), kSectionFileUnreadable);
     EXPECT_EQ(LoadSectionFile(sections, dir.U16Path("")), kSectionFileUnreadable);
 }
+
+// The one-section-at-a-time reader the restore uses sees what the whole-file loader keeps.
+TEST(SectionFile, VisitingSeesWhatLoadingKeeps) {
+    TempDir dir;
+    WriteBytes(
+        dir / "s.ini",
+        BackupBytes("k=before\r\n[ first ]\r\nA = 1\r\na=2\r\n[]\r\n[ ]\r\n[" +
+                    std::string(1100, 'n') + "]\r\nx=" + std::string(3000, 'v') + "\r\n[last]"));
+    auto flat = [](const Section& section) {
+        std::u16string out = u"[" + std::u16string(section.name) + u"]";
+        for (const SectionEntry& e : section.entries)
+            out += std::u16string(e.key) + u"=" + std::u16string(e.value) + u";";
+        return out;
+    };
+    for (const std::filesystem::path& file :
+         {dir / "s.ini", TestDataPath("contacts/every_field_backup.txt"),
+          TestDataPath("contacts/sample_backup.txt"), TestDataPath("contacts/sample.csv")}) {
+        SectionList sections;
+        ASSERT_EQ(LoadSectionFile(sections, Utf8ToUtf16(file.string())), kSectionFileLoaded);
+        std::vector<std::u16string> loaded, visited;
+        for (const Section& section : sections.sections)
+            loaded.push_back(flat(section));
+        ASSERT_EQ(
+            VisitSectionFile(Utf8ToUtf16(file.string()),
+                             [&](const Section& section) { visited.push_back(flat(section)); }),
+            kSectionFileLoaded);
+        EXPECT_EQ(visited, loaded) << file;
+    }
+    auto never = [](const Section&) { ADD_FAILURE(); };
+    EXPECT_EQ(VisitSectionFile(std::u16string_view(), never), kSectionFileNoPath);
+    EXPECT_EQ(VisitSectionFile(dir.U16Path("none"), never), kSectionFileUnreadable);
+}

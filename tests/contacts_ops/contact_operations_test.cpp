@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ops_fixture.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -39,8 +40,10 @@ TEST_F(ContactOperationsTest, ExportWritesTheChosenStoresSimFirst) {
     FillPhone();
     ProgressRecorder bar;
     std::u16string path = files_.U16Path("all.txt");
-    ASSERT_EQ(ExportContactsToFile(path, kBoth, &bar), 0);
+    OperationSummary summary;
+    ASSERT_EQ(ExportContactsToFile(path, kBoth, &bar, &summary), 0);
     EXPECT_EQ(bar.messages, Progress(4, 4, 4));
+    EXPECT_EQ(SummaryLine(summary), u"2 SIM entries and 2 phone contacts written.");
     ContactList read;
     ASSERT_EQ(ReadContactFile(read, path), kContactFileDone);
     EXPECT_EQ(read.sim, (std::vector<SimContactRecord>{{u"Anna", u"111"}, {u"", u"222"}}));
@@ -79,8 +82,11 @@ TEST_F(ContactOperationsTest, ExportFailuresWriteNothingAndKeepAnOldFile) {
         SetFaults({c.fault, c.second});
         WriteBytes(files_ / "old.txt", "old");
         ProgressRecorder bar;
-        EXPECT_EQ(ExportContactsToFile(files_.U16Path("old.txt"), c.type, &bar), c.code)
+        OperationSummary summary;
+        EXPECT_EQ(ExportContactsToFile(files_.U16Path("old.txt"), c.type, &bar, &summary), c.code)
             << c.type << " " << (c.fault.name ? c.fault.name : "");
+        // A failed export leaves no new file, so it wrote nothing.
+        EXPECT_EQ(summary.contactBackup.simWritten + summary.contactBackup.phoneWritten, 0);
         EXPECT_EQ(bar.messages, c.progress) << c.code;
         EXPECT_EQ(ReadBytes(files_ / "old.txt"), "old");
     }
@@ -130,24 +136,69 @@ TEST_F(ContactOperationsTest, EachImportFailurePointReportsItsCodeAndWritesWhatI
         Fault fault, second;
         ResultCode code;
         std::size_t simAfter, phoneAfter;  // one of each is held beforehand
+        const char16_t* summary;
     };
+    constexpr const char16_t* kBothDone =
+        u"Phone: 4 read, 3 added, 1 already present. SIM: 4 read, 3 added, 1 already present.";
+    constexpr const char16_t* kSimDone = u"SIM: 4 read, 3 added, 1 already present.";
+    constexpr const char16_t* kNothingYet = u"SIM: 4 read, 0 added, 0 already present.";
+    constexpr const char16_t* kSimFull = u"SIM: 4 read, 0 added, 1 already present, 3 refused.";
+    constexpr const char16_t* kSimOneRefused =
+        u"SIM: 4 read, 2 added, 1 already present, 1 refused.";
+    constexpr const char16_t* kPhoneOneRefused =
+        u"Phone: 4 read, 2 added, 1 already present, 1 refused.";
     const Case cases[] = {
-        {"Both", kBoth, roomy, {}, {}, 0, 4, 4},
-        {"SimOnly", kSim, roomy, {}, {}, 0, 4, 1},
-        {"PhoneOnly", kPhone, roomy, {}, {}, 0, 1, 4},
-        {"ExactlyEnoughRoom", kBoth, threeFree, {}, {}, 0, 4, 4},
-        {"SimRefused", kBoth, roomy, {"sim.open"}, {"contacts.com"}, 104, 1, 1},
-        {"SimCaps", kSim, roomy, {"sim.caps"}, {}, 105, 1, 1},
-        {"SimStatusStopsBoth", kBoth, roomy, {"sim.status", 2}, {}, 105, 1, 1},
-        {"SimFull", kSim, twoFree, {}, {}, 106, 1, 1},
-        {"SimFullStopsBoth", kBoth, twoFree, {}, {}, 106, 1, 1},
-        {"SimEntryRefused", kSim, roomy, {"sim.write", 2}, {}, 107, 3, 1},
-        {"SimEntryRefusedPhoneFine", kBoth, roomy, {"sim.write", 1}, {}, 107, 3, 4},
-        {"ComRefused", kPhone, roomy, {"contacts.com"}, {}, 108, 1, 1},
-        {"FolderRefusedBoth", kBoth, roomy, {"contacts.folder"}, {}, 108, 1, 1},
-        {"ContactNotSaved", kPhone, roomy, {"contacts.save", 2}, {}, 110, 1, 3},
-        {"ContactNotCreatedBoth", kBoth, roomy, {"contacts.add", 1}, {}, 110, 4, 3},
-        {"BothPartial", kBoth, roomy, {"sim.write", 3}, {"contacts.save", 1}, 111, 3, 3},
+        {"Both", kBoth, roomy, {}, {}, 0, 4, 4, kBothDone},
+        {"SimOnly", kSim, roomy, {}, {}, 0, 4, 1, kSimDone},
+        {"PhoneOnly",
+         kPhone,
+         roomy,
+         {},
+         {},
+         0,
+         1,
+         4,
+         u"Phone: 4 read, 3 added, 1 already present."},
+        {"ExactlyEnoughRoom", kBoth, threeFree, {}, {}, 0, 4, 4, kBothDone},
+        {"SimRefused", kBoth, roomy, {"sim.open"}, {"contacts.com"}, 104, 1, 1, u""},
+        {"SimCaps", kSim, roomy, {"sim.caps"}, {}, 105, 1, 1, kNothingYet},
+        {"SimStatusStopsBoth", kBoth, roomy, {"sim.status", 2}, {}, 105, 1, 1, kNothingYet},
+        {"SimFull", kSim, twoFree, {}, {}, 106, 1, 1, kSimFull},
+        {"SimFullStopsBoth", kBoth, twoFree, {}, {}, 106, 1, 1, kSimFull},
+        {"SimEntryRefused", kSim, roomy, {"sim.write", 2}, {}, 107, 3, 1, kSimOneRefused},
+        {"SimEntryRefusedPhoneFine",
+         kBoth,
+         roomy,
+         {"sim.write", 1},
+         {},
+         107,
+         3,
+         4,
+         u"Phone: 4 read, 3 added, 1 already present. SIM: 4 read, 2 added, 1 already present, "
+         u"1 refused."},
+        {"ComRefused", kPhone, roomy, {"contacts.com"}, {}, 108, 1, 1, u""},
+        {"FolderRefusedBoth", kBoth, roomy, {"contacts.folder"}, {}, 108, 1, 1, u""},
+        {"ContactNotSaved", kPhone, roomy, {"contacts.save", 2}, {}, 110, 1, 3, kPhoneOneRefused},
+        {"ContactNotCreatedBoth",
+         kBoth,
+         roomy,
+         {"contacts.add", 1},
+         {},
+         110,
+         4,
+         3,
+         u"Phone: 4 read, 2 added, 1 already present, 1 refused. SIM: 4 read, 3 added, 1 already "
+         u"present."},
+        {"BothPartial",
+         kBoth,
+         roomy,
+         {"sim.write", 3},
+         {"contacts.save", 1},
+         111,
+         3,
+         3,
+         u"Phone: 4 read, 2 added, 1 already present, 1 refused. SIM: 4 read, 2 added, 1 already "
+         u"present, 1 refused."},
     };
     ContactList list;
     AddSimContact(list, u"Held", u"1");
@@ -163,10 +214,16 @@ TEST_F(ContactOperationsTest, EachImportFailurePointReportsItsCodeAndWritesWhatI
         AddSim(1, u"Held", u"1");
         AddPhone(Person(u"Held", u""));
         SetFaults({c.fault, c.second});
-        EXPECT_EQ(ImportContactsFromFile(path, c.type, nullptr), c.code);
+        OperationSummary summary;
+        EXPECT_EQ(ImportContactsFromFile(path, c.type, nullptr, &summary), c.code);
         ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
         EXPECT_EQ(SimEntries().size(), c.simAfter);
         EXPECT_EQ(PhoneContacts().size(), c.phoneAfter);
+        EXPECT_EQ(Utf16ToUtf8(SummaryLine(summary)), Utf16ToUtf8(c.summary));
+        // What the counts call added is what reached the store.
+        const ContactRestoreCounts& counts = summary.contactRestore;
+        EXPECT_EQ(counts.sim.added, static_cast<SummaryCount>(c.simAfter) - 1);
+        EXPECT_EQ(counts.phone.added, static_cast<SummaryCount>(c.phoneAfter) - 1);
     }
 }
 
@@ -193,8 +250,15 @@ TEST_F(ContactOperationsTest, ImportingTwiceAddsNothingTheSecondTime) {
     std::u16string path = Backup(list);
 
     ProgressRecorder first, second;
-    ASSERT_EQ(ImportContactsFromFile(path, kBoth, &first), 0);
-    ASSERT_EQ(ImportContactsFromFile(path, kBoth, &second), 0);
+    OperationSummary firstCounts, secondCounts;
+    ASSERT_EQ(ImportContactsFromFile(path, kBoth, &first, &firstCounts), 0);
+    ASSERT_EQ(ImportContactsFromFile(path, kBoth, &second, &secondCounts), 0);
+    EXPECT_EQ(SummaryLine(firstCounts),
+              u"Phone: 2 read, 1 added, 0 already present, 1 left out without a name or company. "
+              u"SIM: 2 read, 1 added, 0 already present, 1 left out without a number.");
+    EXPECT_EQ(SummaryLine(secondCounts),
+              u"Phone: 2 read, 0 added, 1 already present, 1 left out without a name or company. "
+              u"SIM: 2 read, 0 added, 1 already present, 1 left out without a number.");
     // The range counts the file's records; the writers step once per record they try.
     EXPECT_EQ(first.messages, Progress(4, 2, 4));
     EXPECT_EQ(second.messages, Progress(4, 0, 4));
@@ -225,8 +289,13 @@ TEST_F(ContactOperationsTest, CopyingTwiceAddsTheContactsOnce) {
     AddSim(5, u"", u"555");
     AddSim(6, u"No number", u"");
     ProgressRecorder first, second;
-    ASSERT_EQ(CopySimContactsToPhone(&first), 0);
-    ASSERT_EQ(CopySimContactsToPhone(&second), 0);
+    OperationSummary firstCounts, secondCounts;
+    ASSERT_EQ(CopySimContactsToPhone(&first, &firstCounts), 0);
+    ASSERT_EQ(CopySimContactsToPhone(&second, &secondCounts), 0);
+    EXPECT_EQ(SummaryLine(firstCounts),
+              u"3 SIM entries: 2 copied, 0 already present, 1 without a number.");
+    EXPECT_EQ(SummaryLine(secondCounts),
+              u"3 SIM entries: 0 copied, 2 already present, 1 without a number.");
     EXPECT_EQ(first.messages, Progress(6, 5, 6));
     EXPECT_EQ(second.messages, Progress(6, 3, 6));
     // The name is never split; a nameless entry is named by its position among the entries.
@@ -248,11 +317,16 @@ TEST_F(ContactOperationsTest, CopyFailuresReportTheirCodes) {
         Fault fault, second;
         ResultCode code;
         std::size_t phoneAfter;
+        SimCopyCounts counts;
     };
     const Case cases[] = {
-        {{"sim.open"}, {"contacts.com"}, 201, 0}, {{"sim.caps"}, {}, 202, 0},
-        {{"contacts.com"}, {}, 203, 0},           {{"contacts.items"}, {}, 203, 0},
-        {{"contacts.save", 2}, {}, 205, 2},       {{"contacts.add", 3}, {}, 205, 2},
+        {{"sim.open"}, {"contacts.com"}, 201, 0, {}},
+        {{"sim.caps"}, {}, 202, 0, {}},
+        {{"contacts.com"}, {}, 203, 0, {}},
+        {{"contacts.items"}, {}, 203, 0, {}},
+        // A refused contact midway: the others are copied, and the counts add up.
+        {{"contacts.save", 2}, {}, 205, 2, {3, 2, 0, 0, 1}},
+        {{"contacts.add", 3}, {}, 205, 2, {3, 2, 0, 0, 1}},
     };
     for (const Case& c : cases) {
         MakePhone(SimSetup{});
@@ -261,10 +335,20 @@ TEST_F(ContactOperationsTest, CopyFailuresReportTheirCodes) {
         AddSim(3, u"C", u"3");
         SetFaults({c.fault, c.second});
         ProgressRecorder bar;
-        EXPECT_EQ(CopySimContactsToPhone(&bar), c.code) << c.fault.name;
+        OperationSummary summary;
+        EXPECT_EQ(CopySimContactsToPhone(&bar, &summary), c.code) << c.fault.name;
         EXPECT_EQ(bar.Count(PBM_SETPOS), 0) << c.fault.name;
         ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
         EXPECT_EQ(PhoneContacts().size(), c.phoneAfter) << c.fault.name;
+        const SimCopyCounts& got = summary.simCopy;
+        // No counts at all when the SIM or the database could not be opened.
+        bool opened = c.code != kCopySimInitFailed && c.code != kCopyComInitFailed;
+        EXPECT_EQ(summary.part, opened ? SummaryPart::SimCopy : SummaryPart::None);
+        EXPECT_EQ((std::vector<SummaryCount>{got.simEntries, got.copied, got.present, got.noNumber,
+                                             got.refused}),
+                  (std::vector<SummaryCount>{c.counts.simEntries, c.counts.copied, c.counts.present,
+                                             c.counts.noNumber, c.counts.refused}))
+            << c.fault.name;
     }
 }
 

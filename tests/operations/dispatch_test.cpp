@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "../phone/phone_fixture.h"
+#include "core/operation_summary.h"
 #include "operations/dispatch.h"
+#include "platform/text.h"
 #include "sms/sms_tree.h"
 #include "test_support.h"
 
@@ -68,6 +70,86 @@ TEST(SmsExportFormTest, LastFourCharactersPickTheWriterCaseSensitively) {
           Case{u"", SmsExportForm::Folders}, Case{u"/b/sms", SmsExportForm::Folders}}) {
         EXPECT_EQ(SmsExportFormOf(c.path), c.form) << std::string(c.path.begin(), c.path.end());
     }
+}
+
+SmsNode& AddNode(SmsNode& parent, std::uint8_t kind, std::u16string name, bool ticked = true) {
+    auto node = CreateSmsNode(kind);
+    node->name = std::move(name);
+    node->checked = ticked ? 1 : 0;
+    if (kind == kSmsMessageKind) {
+        node->message = std::make_unique<SmsMessageData>();
+        node->message->text = u"hello";
+        node->message->senderAddress = u"+1";
+    }
+    parent.children.push_back(std::move(node));
+    return *parent.children.back();
+}
+
+// Root: Inbox (Sub with one message; one ticked and one unticked message), Empty, and an
+// unticked Old whose ticked message is left out with it.
+SmsTree CountingTree() {
+    SmsTree tree;
+    tree.root = CreateSmsNode(kSmsFolderKind);
+    SmsNode& inbox = AddNode(*tree.root, kSmsFolderKind, u"Inbox");
+    AddNode(AddNode(inbox, kSmsFolderKind, u"Sub"), kSmsMessageKind, u"");
+    AddNode(inbox, kSmsMessageKind, u"");
+    AddNode(inbox, kSmsMessageKind, u"", false);
+    AddNode(*tree.root, kSmsFolderKind, u"Empty");
+    AddNode(AddNode(*tree.root, kSmsFolderKind, u"Old", false), kSmsMessageKind, u"");
+    return tree;
+}
+
+// Each form counts what it writes: the text forms write a folder only with a banner.
+TEST_F(DispatchTest, SmsBackupAndLoadCountWhatWasWritten) {
+    struct Case {
+        const char* name;
+        ResultCode code;
+        const char16_t* summary;
+    };
+    const Case cases[] = {
+        {"all.dat", 0, u"3 folders and 2 messages written, 2 unticked left out."},
+        {"all.txt", 0, u"2 folders and 2 messages written, 2 unticked left out."},
+        {"all.csv", 0, u"2 folders and 2 messages written, 2 unticked left out."},
+        {"tree", 0, u"3 folders and 2 messages written, 2 unticked left out."},
+        // A failed export to one file leaves the target as it was: nothing written.
+        {"missing/all.dat", kSmsExportFailed, u"0 folders and 0 messages written."},
+        // A folder tree writes what it can: here a file holds Inbox's name.
+        {"blocked", kSmsExportFailed, u"1 folder and 0 messages written, 2 unticked left out."},
+    };
+    std::filesystem::create_directory(files_ / "blocked");
+    WriteBytes(files_ / "blocked" / "Inbox", "a file");
+    for (const Case& c : cases) {
+        SmsTree tree = CountingTree();
+        OperationRequest request =
+            Request(static_cast<std::uint32_t>(OperationKind::ExportSms), files_.U16Path(c.name));
+        request.smsTree = &tree;
+        OperationSummary summary;
+        request.summary = &summary;
+        EXPECT_EQ(DispatchOperation(request, nullptr), c.code) << c.name;
+        EXPECT_EQ(Utf16ToUtf8(SummaryLine(summary)), Utf16ToUtf8(c.summary)) << c.name;
+    }
+
+    SmsTree loaded;
+    OperationRequest load = Request(static_cast<std::uint32_t>(OperationKind::LoadSmsDataFile),
+                                    files_.U16Path("all.dat"));
+    load.smsTree = &loaded;
+    OperationSummary summary;
+    load.summary = &summary;
+    ASSERT_EQ(DispatchOperation(load, nullptr), kResultSuccess);
+    EXPECT_EQ(SummaryLine(summary), u"3 folders and 2 messages read.");
+    EXPECT_FALSE(SummaryReadNothing(summary));
+
+    // A file of the root alone reads nothing, and says so.
+    SmsTree rootOnly;
+    rootOnly.root = CreateSmsNode(kSmsFolderKind);
+    OperationRequest save =
+        Request(static_cast<std::uint32_t>(OperationKind::ExportSms), files_.U16Path("root.dat"));
+    save.smsTree = &rootOnly;
+    ASSERT_EQ(DispatchOperation(save, nullptr), kResultSuccess);
+    load.path = files_.U16Path("root.dat");
+    ASSERT_EQ(DispatchOperation(load, nullptr), kResultSuccess);
+    EXPECT_EQ(SummaryLine(summary), u"0 folders and 0 messages read.");
+    EXPECT_TRUE(SummaryReadNothing(summary));
 }
 
 }  // namespace

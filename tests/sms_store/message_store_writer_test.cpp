@@ -212,19 +212,21 @@ TEST_F(MessageStoreWriterTest, FailuresGive404AndKeepWhatWasWritten) {
         const char* fault;
         int at;
         const char* summary;
+        const char16_t* counts;  // only whole messages count as created
     };
+    constexpr const char16_t* kNone = u"0 folders created, 0 opened; 0 messages created.";
     const Case cases[] = {
-        {"sms.logon", 0, ""},
-        {"sms.stores", 0, ""},
-        {"sms.open", 0, ""},
-        {"sms.top", 0, ""},
-        {"sms.folder", 1, ""},              // the top folder
-        {"sms.createfolder", 2, "A:3 "},    // B
-        {"sms.createmessage", 3, "A:2 "},   // the third message
-        {"sms.setprops", 4, "A:2 "},        // the second message's first properties
-        {"sms.setprops", 9, "A:3 "},        // the third message's sender
-        {"sms.setprops", 11, "A:3 B:1 "},   // the first sent message's time
-        {"sms.recipients", 1, "A:3 B:1 "},  // the first sent message's recipient
+        {"sms.logon", 0, "", kNone},
+        {"sms.stores", 0, "", kNone},
+        {"sms.open", 0, "", kNone},
+        {"sms.top", 0, "", kNone},
+        {"sms.folder", 1, "", kNone},  // the top folder
+        {"sms.createfolder", 2, "A:3 ", u"1 folder created, 0 opened; 3 messages created."},
+        {"sms.createmessage", 3, "A:2 ", u"1 folder created, 0 opened; 2 messages created."},
+        {"sms.setprops", 4, "A:2 ", u"1 folder created, 0 opened; 1 message created."},
+        {"sms.setprops", 9, "A:3 ", u"1 folder created, 0 opened; 2 messages created."},
+        {"sms.setprops", 11, "A:3 B:1 ", u"2 folders created, 0 opened; 3 messages created."},
+        {"sms.recipients", 1, "A:3 B:1 ", u"2 folders created, 0 opened; 3 messages created."},
     };
     for (const Case& c : cases) {
         MakePhone(SimSetup{});
@@ -232,8 +234,11 @@ TEST_F(MessageStoreWriterTest, FailuresGive404AndKeepWhatWasWritten) {
         SetFault(c.fault, c.at);
         SmsTree tree = SampleTree();
         ProgressRecorder bar;
-        EXPECT_EQ(RestoreSms(&tree, &bar), 404) << c.fault << " at " << c.at;
+        OperationSummary counts;
+        EXPECT_EQ(RestoreSms(&tree, &bar, &counts), 404) << c.fault << " at " << c.at;
         EXPECT_EQ(Summary(), c.summary) << c.fault << " at " << c.at;
+        EXPECT_EQ(Utf16ToUtf8(SummaryLine(counts)), Utf16ToUtf8(c.counts))
+            << c.fault << " at " << c.at;
         ASSERT_FALSE(bar.messages.empty());
         EXPECT_EQ(bar.messages.back(), (ProgressMessage{PBM_SETPOS, 1000, 0}));
     }
@@ -259,6 +264,67 @@ TEST_F(MessageStoreWriterTest, NodesThatCannotBeWrittenGive404) {
     f.children.push_back(CreateSmsNode(kSmsMessageKind));
     EXPECT_EQ(RestoreSms(&noData, nullptr), 404);
     EXPECT_EQ(Summary(), "Fine:0 G:1 ");
+}
+
+// The rule of a restore that skips what is there: text, address, written time and unsent flag.
+TEST_F(MessageStoreWriterTest, SkipExistingRestoresTwiceWithoutDoubles) {
+    auto restore = [&](SmsTree& tree, bool skip) {
+        OperationSummary counts;
+        EXPECT_EQ(RestoreSms(&tree, nullptr, &counts, skip), 0);
+        return Utf16ToUtf8(SummaryLine(counts));
+    };
+    SmsTree tree = SampleTree();
+    // Two equal messages in the source are two messages: both made on the first run.
+    AddMessageNode(*tree.root->children[0], Data(u"a0", u"+1", 1));
+    EXPECT_EQ(restore(tree, true), "2 folders created, 0 opened; 6 messages created.");
+    EXPECT_EQ(Summary(), "A:4 B:2 ");
+    const std::string once = ReadBack();
+    EXPECT_EQ(restore(tree, true),
+              "0 folders created, 2 opened; 0 messages created, 6 already present.");
+    EXPECT_EQ(ReadBack(), once);
+
+    // A message that differs in only one of the compared fields is made; the size is no part
+    // of the rule, and the unsent message compares its last change, not its delivery.
+    SmsTree changed = SampleTree();
+    SmsNode& a = *changed.root->children[0];
+    SmsNode& b = *changed.root->children[1];
+    a.children[0]->message->text = u"a0 changed";
+    a.children[1]->message->deliveryTime = FileTimeFromUint64(1001);
+    a.children[2]->message->size = 1;
+    b.children[0]->message->recipients[0].address = u"+22";
+    b.children[1]->message->deliveryTime = FileTimeFromUint64(5);
+    AddMessageNode(b, Data(u"b1", u"", 0, {{u"Bob", u"+3"}}));  // b1, sent this time
+    b.children[0]->checked = 0;
+    EXPECT_EQ(restore(changed, true),
+              "0 folders created, 2 opened; 3 messages created, 2 already present, 1 unticked "
+              "left out.");
+    EXPECT_EQ(Summary(), "A:6 B:3 ");
+
+    // Without the choice every message is made again.
+    EXPECT_EQ(restore(tree, false), "0 folders created, 2 opened; 6 messages created.");
+    EXPECT_EQ(Summary(), "A:10 B:5 ");
+}
+
+TEST_F(MessageStoreWriterTest, SkipExistingNamesakesShareTheirFolderAndAnUnreadableFolderFails) {
+    SmsTree tree = SampleTree();
+    ASSERT_EQ(RestoreSms(&tree, nullptr), 0);
+    // Two nodes of one name share the folder: its messages were read once, before either.
+    SmsTree twice = SampleTree();
+    SmsNode& again = AddFolderNode(*twice.root, u"a");
+    AddMessageNode(again, Data(u"a1", u"+1", 1));
+    AddMessageNode(again, Data(u"new", u"+1", 1));
+    OperationSummary counts;
+    ASSERT_EQ(RestoreSms(&twice, nullptr, &counts, true), 0);
+    EXPECT_EQ(counts.smsRestore.messagesPresent, 6);
+    EXPECT_EQ(counts.smsRestore.messagesCreated, 1);
+    EXPECT_EQ(Summary(), "A:4 B:2 ");
+
+    // A message of the folder that cannot be opened stops the restore before anything is made.
+    SetFault("sms.message", 2);
+    SmsTree third = SampleTree();
+    EXPECT_EQ(RestoreSms(&third, nullptr, &counts, true), 404);
+    EXPECT_EQ(counts.smsRestore.messagesCreated, 0);
+    EXPECT_EQ(Summary(), "A:4 B:2 ");
 }
 
 }  // namespace

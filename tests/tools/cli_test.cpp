@@ -82,19 +82,20 @@ TEST_F(CliTest, ContactJobsReportTheOperationsCodes) {
 TEST_F(CliTest, BackupThenRestoreIntoAnEmptyPhoneBringsEverythingBack) {
     ASSERT_EQ(Phone("init").status, 0);
     nlohmann::json before = Dump();
-    Outcome backup = Cli("backup-contacts --type both " + P("contacts.txt"));
+    // --quiet, before or after the command, leaves the result line alone.
+    Outcome backup = Cli("--quiet backup-contacts --type both " + P("contacts.txt"));
     ASSERT_EQ(backup.status, 0) << backup.err;
     EXPECT_EQ(backup.out, "Export succeeded.\n");
-    ASSERT_EQ(Cli("backup-sms " + P("sms.dat")).out, "Export succeeded.\n");
+    ASSERT_EQ(Cli("backup-sms " + P("sms.dat") + " --quiet").out, "Export succeeded.\n");
 
     // An empty phone, but for the SMS store a phone always has.
     ASSERT_EQ(Phone("init --empty --force").status, 0);
     ASSERT_EQ(Phone("store add SMS").status, 0);
-    Outcome restore = Cli("restore-contacts --type both " + P("contacts.txt"));
+    Outcome restore = Cli("-q restore-contacts --type both " + P("contacts.txt"));
     ASSERT_EQ(restore.status, 0) << restore.err;
     EXPECT_EQ(restore.out, "Import succeeded.\n");
     EXPECT_EQ(Cli("restore-contacts --type both " + P("contacts.txt")).status, 0);
-    ASSERT_EQ(Cli("restore-sms " + P("sms.dat")).out, "Import succeeded.\n");
+    ASSERT_EQ(Cli("restore-sms " + P("sms.dat") + " -q").out, "Import succeeded.\n");
 
     nlohmann::json after = Dump();
     // The SIM fills its first free slots, and an entry without a number is never written.
@@ -145,6 +146,69 @@ TEST_F(CliTest, TheExportOrderLivesInThePhonesRegistry) {
     ASSERT_EQ(Phone("registry set '\\SOFTWARE\\Quorvane\\Velloro' Sort 5").status, 0);
     ASSERT_EQ(Phone("registry set '\\SOFTWARE\\Quorvane\\Velloro' Sequence 7").status, 0);
     EXPECT_EQ(Cli("order").out, "name none\n");
+}
+
+TEST_F(CliTest, ASummaryLineFollowsTheResultLineOnItsStream) {
+    ASSERT_EQ(Phone("init --empty").status, 0);
+    ASSERT_EQ(Phone("sim add Anna 111").status, 0);
+    ASSERT_EQ(Phone("sim add Nonumber ''").status, 0);
+    ASSERT_EQ(Phone("contact add FirstName=Bo").status, 0);
+    ASSERT_EQ(Phone("sms folder Inbox/Work").status, 0);
+    for (const char* text : {"one", "two"})
+        ASSERT_EQ(Phone(std::string("sms add Inbox --subject ") + text + " --from +111").status, 0);
+    ASSERT_EQ(Phone("sms add Inbox/Work --subject w --to Bob=+222").status, 0);
+
+    EXPECT_EQ(Cli("backup-contacts --type both " + P("c.txt")).out,
+              "Export succeeded.\n2 SIM entries and 1 phone contact written.\n");
+    EXPECT_EQ(Cli("restore-contacts --type both " + P("c.txt")).out,
+              "Import succeeded.\nPhone: 1 read, 0 added, 1 already present. SIM: 2 read, 0 added, "
+              "2 already present.\n");
+    EXPECT_EQ(Cli("copy-sim").out,
+              "Copy succeeded.\n2 SIM entries: 1 copied, 0 already present, 1 without a number.\n");
+    EXPECT_EQ(Cli("backup-sms --untick 'Inbox#2' " + P("s.dat")).out,
+              "Export succeeded.\n2 folders and 2 messages written, 1 unticked left out.\n");
+
+    // Twice with --skip-existing: the second run adds nothing; without it, everything doubles.
+    const std::string again =
+        "Import succeeded.\n0 folders created, 2 opened; 0 messages created, 2 "
+        "already present.\n";
+    EXPECT_EQ(Cli("restore-sms --skip-existing " + P("s.dat")).out, again);
+    EXPECT_EQ(Cli("restore-sms " + P("s.dat") + " --skip-existing").out, again);
+    EXPECT_EQ(Cli("restore-sms " + P("s.dat")).out,
+              "Import succeeded.\n0 folders created, 2 opened; 2 messages created.\n");
+    EXPECT_EQ(Cli("convert-sms --skip-existing " + P("s.dat") + " " + P("s.txt")).status, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir / "s.txt"));
+
+    // A failure: the message on standard error first, then what was done before it.
+    ASSERT_EQ(Phone("fault set sms.createmessage --at 2").status, 0);
+    Outcome failed = Cli("restore-sms " + P("s.dat"));
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    const std::string message = "Import SMS failed. Please restart device and try again.(404)\n";
+    EXPECT_EQ(failed.err, message + "0 folders created, 2 opened; 1 message created.\n");
+    EXPECT_EQ(Cli("--quiet restore-sms " + P("s.dat")).err, message);
+}
+
+TEST_F(CliTest, ARestoreThatReadsNothingSaysWhatItExpects) {
+    ASSERT_EQ(Phone("init --empty").status, 0);
+    ASSERT_EQ(Phone("store add SMS").status, 0);
+    ASSERT_EQ(Phone("contact add FirstName=Bo").status, 0);
+    ASSERT_EQ(Cli("-q backup-contacts --type phone " + P("c.csv")).status, 0);
+    Outcome csv = Cli("restore-contacts --type phone " + P("c.csv"));
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_EQ(csv.out,
+              "Import succeeded.\nPhone: 0 read, 0 added, 0 already present.\nWarning: the file "
+              "holds no contacts. restore-contacts expects a contact text backup written by "
+              "backup-contacts (a CSV file cannot be restored).\n");
+    EXPECT_EQ(Cli("restore-contacts --type phone " + P("c.csv") + " --quiet").out,
+              "Import succeeded.\n");
+
+    // A data file of its root alone: the store holds no folder yet.
+    ASSERT_EQ(Cli("-q backup-sms " + P("root.dat")).status, 0);
+    EXPECT_EQ(Cli("restore-sms " + P("root.dat")).out,
+              "Import succeeded.\n0 folders created, 0 opened; 0 messages created.\nWarning: the "
+              "file holds no messages. restore-sms expects an SMS data file (.dat) written by "
+              "backup-sms.\n");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "console_progress.h"
 #include "contacts/contact_files.h"
 #include "contacts/contact_list.h"
+#include "core/operation_summary.h"
 #include "core/result_code.h"
 #include "operations/dispatch.h"
 #include "platform/text.h"
@@ -29,10 +30,27 @@ int Report(ResultCode code) {
     return kExitFailure;
 }
 
-int ReportWithSuccessText(ResultCode code, const std::u16string& successText) {
-    if (code == 0) PrintLine(stdout, successText);
-    return Report(code);
+// The result line, then the counts on the same stream.
+int ReportWithSummary(ResultCode code, const std::u16string& successText,
+                      const OperationSummary& summary, const ReportChoice& report,
+                      std::u16string_view emptyWarning = {}) {
+    std::FILE* stream = code == 0 ? stdout : stderr;
+    PrintLine(stream, code == 0 ? successText : ResultMessage(code));
+    if (!report.quiet) {
+        std::u16string line = SummaryLine(summary);
+        if (!line.empty()) PrintLine(stream, line);
+        if (!emptyWarning.empty() && SummaryReadNothing(summary))
+            PrintLine(stream, std::u16string(emptyWarning));
+    }
+    return code == 0 ? kExitSuccess : kExitFailure;
 }
+
+constexpr std::u16string_view kNoContactsWarning =
+    u"Warning: the file holds no contacts. restore-contacts expects a contact text backup "
+    u"written by backup-contacts (a CSV file cannot be restored).";
+constexpr std::u16string_view kNoMessagesWarning =
+    u"Warning: the file holds no messages. restore-sms expects an SMS data file (.dat) written "
+    u"by backup-sms.";
 
 // A bar only where someone watches it.
 std::unique_ptr<ConsoleProgressBar> TerminalProgress() {
@@ -45,10 +63,12 @@ ResultCode Run(const OperationRequest& request) {
     return DispatchOperation(request, bar.get());
 }
 
-OperationRequest Request(OperationKind kind, const std::string& path = {}) {
+OperationRequest Request(OperationKind kind, OperationSummary& summary,
+                         const std::string& path = {}) {
     OperationRequest request;
     request.kind = static_cast<std::uint32_t>(kind);
     request.path = Utf8ToUtf16(path);
+    request.summary = &summary;
     return request;
 }
 
@@ -115,42 +135,61 @@ int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoi
     return Report(code);
 }
 
-int BackupContacts(std::int32_t contactType, const std::string& file) {
-    OperationRequest request = Request(OperationKind::ExportContacts, file);
+int BackupContacts(std::int32_t contactType, const std::string& file, const ReportChoice& report) {
+    OperationSummary summary;
+    OperationRequest request = Request(OperationKind::ExportContacts, summary, file);
     request.contactType = contactType;
-    return ReportWithSuccessText(Run(request), u"Export succeeded.");
+    return ReportWithSummary(Run(request), u"Export succeeded.", summary, report);
 }
 
-int RestoreContacts(std::int32_t contactType, const std::string& file) {
-    OperationRequest request = Request(OperationKind::ImportContacts, file);
+int RestoreContacts(std::int32_t contactType, const std::string& file, const ReportChoice& report) {
+    OperationSummary summary;
+    OperationRequest request = Request(OperationKind::ImportContacts, summary, file);
     request.contactType = contactType;
-    return ReportWithSuccessText(Run(request), u"Import succeeded.");
+    return ReportWithSummary(Run(request), u"Import succeeded.", summary, report,
+                             kNoContactsWarning);
 }
 
-int CopySim() {
-    return ReportWithSuccessText(Run(Request(OperationKind::CopySimToPhone)), u"Copy succeeded.");
+int CopySim(const ReportChoice& report) {
+    OperationSummary summary;
+    return ReportWithSummary(Run(Request(OperationKind::CopySimToPhone, summary)),
+                             u"Copy succeeded.", summary, report);
 }
 
-int BackupSms(const std::vector<std::string>& untick, const std::string& file) {
+int BackupSms(const std::vector<std::string>& untick, const std::string& file,
+              const ReportChoice& report) {
     SmsTree tree;
-    OperationRequest read = Request(OperationKind::ReadSmsFromStore);
+    OperationSummary readSummary;
+    OperationRequest read = Request(OperationKind::ReadSmsFromStore, readSummary);
     read.smsTree = &tree;
-    if (ResultCode code = Run(read); code != 0) return Report(code);
+    if (ResultCode code = Run(read); code != 0)
+        return ReportWithSummary(code, {}, readSummary, report);
     if (!Untick(tree, untick)) return kExitUsage;
-    OperationRequest save = Request(OperationKind::ExportSms, file);
+    OperationSummary summary;
+    OperationRequest save = Request(OperationKind::ExportSms, summary, file);
     save.smsTree = &tree;
-    return ReportWithSuccessText(Run(save), u"Export succeeded.");
+    return ReportWithSummary(Run(save), u"Export succeeded.", summary, report);
 }
 
-int RestoreSms(const std::vector<std::string>& untick, const std::string& file) {
+int RestoreSms(const std::vector<std::string>& untick, const std::string& file, bool skipExisting,
+               const ReportChoice& report) {
     SmsTree tree;
-    OperationRequest load = Request(OperationKind::LoadSmsDataFile, file);
+    OperationSummary loadSummary;
+    OperationRequest load = Request(OperationKind::LoadSmsDataFile, loadSummary, file);
     load.smsTree = &tree;
-    if (ResultCode code = Run(load); code != 0) return Report(code);
+    if (ResultCode code = Run(load); code != 0)
+        return ReportWithSummary(code, {}, loadSummary, report);
     if (!Untick(tree, untick)) return kExitUsage;
-    OperationRequest restore = Request(OperationKind::RestoreSms);
+    OperationSummary summary;
+    OperationRequest restore = Request(OperationKind::RestoreSms, summary);
     restore.smsTree = &tree;
-    return ReportWithSuccessText(Run(restore), u"Import succeeded.");
+    restore.skipExisting = skipExisting;
+    ResultCode code = Run(restore);
+    // The restore's counts, then the warning the load's counts call for.
+    int exit = ReportWithSummary(code, u"Import succeeded.", summary, report);
+    if (!report.quiet && SummaryReadNothing(loadSummary))
+        PrintLine(code == 0 ? stdout : stderr, std::u16string(kNoMessagesWarning));
+    return exit;
 }
 
 int ShowOrder() {

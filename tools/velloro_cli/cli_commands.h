@@ -18,13 +18,22 @@ struct SmsOrderChoice {
     bool sequenceGiven = false;
 };
 
+// What every command that runs a job prints: its result line, then (unless quiet) one line of
+// counts and, for a restore whose file held nothing, a warning.
+struct ReportChoice {
+    bool quiet = false;
+};
+
 int ConvertContacts(const std::string& in, const std::string& out);
 int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoice& order);
 
-int BackupContacts(std::int32_t contactType, const std::string& file);
-int RestoreContacts(std::int32_t contactType, const std::string& file);
-int CopySim();
-int BackupSms(const std::vector<std::string>& untick, const std::string& file);
-int RestoreSms(const std::vector<std::string>& untick, const std::string& file);
+int BackupContacts(std::int32_t contactType, const std::string& file, const ReportChoice& report);
+int RestoreContacts(std::int32_t contactType, const std::string& file, const ReportChoice& report);
+int CopySim(const ReportChoice& report);
+int BackupSms(const std::vector<std::string>& untick, const std::string& file,
+              const ReportChoice& report);
+// skipExisting: messages their folder already holds are not created again.
+int RestoreSms(const std::vector<std::string>& untick, const std::string& file, bool skipExisting,
+               const ReportChoice& report);
 int ShowOrder();
 int StoreOrder(const SmsOrderChoice& order);

@@ -55,7 +55,12 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     app.failure_message(CLI::FailureMessage::help);
     std::string phone;
-    app.add_option("--phone", phone, "Phone file to work on (comes before the command)");
+    ReportChoice report;
+    bool skipExisting = false;
+    app.add_option("--phone", phone, "Phone file to work on");
+    app.add_flag("--quiet,-q", report.quiet, "Print only the result line: no counts, no warnings");
+    // Global options may also follow the command.
+    app.fallthrough();
 
     std::string in, out, file, typeWord;
     std::vector<std::string> untick, orderWords;
@@ -80,6 +85,8 @@ int main(int argc, char** argv) {
         ->add_option("--order", sequenceWord,
                      "asc, desc or none (default: the phone's stored order)")
         ->check(CLI::IsMember({"asc", "desc", "none"}));
+    convertSms->add_flag("--skip-existing", skipExisting,
+                         "Refused: a conversion writes no phone, so nothing can already be there");
 
     const char* typeHelp = "sim, phone, both, or a number passed on as it is";
     auto* backupContacts = app.add_subcommand(
@@ -108,6 +115,9 @@ int main(int argc, char** argv) {
         "restore-sms", "Load an SMS data file and create its messages again in the phone.");
     restoreSms->add_option("--untick", untick, untickHelp);
     restoreSms->add_option("FILE", file, "SMS data file to load")->required();
+    restoreSms->add_flag("--skip-existing", skipExisting,
+                         "Do not create a message its folder already holds (same text, address, "
+                         "time and unsent flag)");
 
     auto* order = app.add_subcommand("order",
                                      "Show the order of the SMS text and CSV exports, or store it: "
@@ -129,6 +139,10 @@ int main(int argc, char** argv) {
 
     if (*convertContacts) return ConvertContacts(in, out);
     if (*convertSms) {
+        if (skipExisting)
+            return usage(convertSms,
+                         "--skip-existing belongs to restore-sms; a conversion "
+                         "writes a file, not the phone");
         SmsOrderChoice choice;
         choice.sortGiven = !sortWord.empty();
         choice.sortBy = sortWord == "date" ? 1 : 2;
@@ -140,11 +154,12 @@ int main(int argc, char** argv) {
         CLI::App* command = *backupContacts ? backupContacts : restoreContacts;
         std::int32_t type = 0;
         if (!ParseContactType(typeWord, type)) return usage(command, "unknown --type " + typeWord);
-        return *backupContacts ? BackupContacts(type, file) : RestoreContacts(type, file);
+        return *backupContacts ? BackupContacts(type, file, report)
+                               : RestoreContacts(type, file, report);
     }
-    if (*copySim) return CopySim();
-    if (*backupSms) return BackupSms(untick, file);
-    if (*restoreSms) return RestoreSms(untick, file);
+    if (*copySim) return CopySim(report);
+    if (*backupSms) return BackupSms(untick, file, report);
+    if (*restoreSms) return RestoreSms(untick, file, skipExisting, report);
     if (*order) {
         if (orderWords.empty()) return ShowOrder();
         SmsOrderChoice choice;
