@@ -2,6 +2,9 @@
 
 #include <map>
 #include <new>
+#include <optional>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/text.h"
@@ -14,32 +17,68 @@ namespace {
 
 constexpr std::uint32_t kSmsProgressRange = 1000;
 
-// Whether parent already has a subfolder of that name, as CreateFolder matches it.
-bool HasSubfolderNamed(IMAPIFolder& parent, std::u16string_view name) {
-    MapiPtr<IMAPITable> table;
-    if (FAILED(parent.GetHierarchyTable(0, table)) || !table ||
-        FAILED(table->SetColumns({PR_DISPLAY_NAME_W}, 0)))
-        return false;
-    SRowSet rows;
-    while (SUCCEEDED(table->QueryRows(100, 0, rows)) && !rows.empty()) {
-        for (const SRow& row : rows)
-            if (!row.lpProps.empty() && row.lpProps[0].ulPropTag == PR_DISPLAY_NAME_W &&
-                EqualsIgnoreCase(row.lpProps[0].lpszW, name))
-                return true;
-    }
-    return false;
+// A name as CreateFolder matches it: letter case does not count.
+std::u16string FoldedName(std::u16string_view name) {
+    std::u16string folded(name);
+    for (char16_t& c : folded)
+        c = ToLowerChar(c);
+    return folded;
 }
+
+// The subfolder names of each parent the restore writes into, listed once per parent, so that a
+// folder can be counted as created or opened without listing its siblings again each time.
+class KnownSubfolders {
+  public:
+    // Whether parent already holds a subfolder of that name; nullopt when it cannot be listed.
+    std::optional<bool> Holds(IMAPIFolder& parent, std::u16string_view name) {
+        std::unordered_set<std::u16string>* names = NamesOf(parent);
+        if (names == nullptr) return std::nullopt;
+        return !names->insert(FoldedName(name)).second;
+    }
+
+  private:
+    std::unordered_set<std::u16string>* NamesOf(IMAPIFolder& parent) {
+        std::vector<SPropValue> values;
+        if (FAILED(parent.GetProps({PR_ENTRYID}, 0, values)) || values.empty() ||
+            values[0].ulPropTag != PR_ENTRYID)
+            return nullptr;
+        auto [slot, inserted] = byParent_.try_emplace(values[0].bin);
+        if (inserted && !List(parent, slot->second)) {
+            byParent_.erase(slot);
+            return nullptr;
+        }
+        return &slot->second;
+    }
+
+    static bool List(IMAPIFolder& parent, std::unordered_set<std::u16string>& names) {
+        MapiPtr<IMAPITable> table;
+        if (FAILED(parent.GetHierarchyTable(0, table)) || !table ||
+            FAILED(table->SetColumns({PR_DISPLAY_NAME_W}, 0)))
+            return false;
+        SRowSet rows;
+        HRESULT status;
+        while (SUCCEEDED(status = table->QueryRows(100, 0, rows)) && !rows.empty()) {
+            for (const SRow& row : rows)
+                if (!row.lpProps.empty() && row.lpProps[0].ulPropTag == PR_DISPLAY_NAME_W)
+                    names.insert(FoldedName(row.lpProps[0].lpszW));
+        }
+        return SUCCEEDED(status);
+    }
+
+    std::map<EntryId, std::unordered_set<std::u16string>> byParent_;
+};
 
 // Opens or creates the folder's namesake under parent.
 int WriteFolder(IMAPIFolder& parent, const SmsNode& node, MapiPtr<IMAPIFolder>& folder,
-                SmsRestoreCounts& counts) {
+                KnownSubfolders& known, SmsRestoreCounts& counts) {
     if (node.name.empty()) return -2;
-    bool existed = HasSubfolderNamed(parent, node.name);
+    std::optional<bool> existed = known.Holds(parent, node.name);
+    if (!existed) return -2;
     if (FAILED(parent.CreateFolder(0, node.name.c_str(), nullptr, nullptr,
                                    MAPI_UNICODE | OPEN_IF_EXISTS, folder)) ||
         !folder)
         return -2;
-    ++(existed ? counts.foldersOpened : counts.foldersCreated);
+    ++(*existed ? counts.foldersOpened : counts.foldersCreated);
     return 0;
 }
 
@@ -83,6 +122,7 @@ int WriteChildren(const SmsNode& root, MapiPtr<IMAPIFolder> top, ProgressBar* ba
         const SmsMessageKeySet* keys;
     };
     std::vector<Frame> stack;
+    KnownSubfolders known;
     stack.push_back({&root, std::move(top), 0, nullptr});
     while (!stack.empty()) {
         Frame& frame = stack.back();
@@ -98,7 +138,7 @@ int WriteChildren(const SmsNode& root, MapiPtr<IMAPIFolder> top, ProgressBar* ba
         }
         if (IsSmsFolder(child)) {
             MapiPtr<IMAPIFolder> folder;
-            if (WriteFolder(*frame.folder, child, folder, counts) != 0) return -2;
+            if (WriteFolder(*frame.folder, child, folder, known, counts) != 0) return -2;
             stack.push_back({&child, std::move(folder), 0, nullptr});  // frame is not used after
             continue;
         }
