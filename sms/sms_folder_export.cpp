@@ -6,7 +6,7 @@
 #include "platform/text.h"
 #include "sms/extract_address.h"
 #include "sms/sms_text_export.h"
-#include "sms/utf8_text_sink.h"
+#include "platform/text_writer.h"
 
 std::u16string SafePathComponent(std::u16string_view name) {
     if (name.empty() || name == u"." || name == u"..")
@@ -45,7 +45,7 @@ bool WriteMessageFile(const SmsMessageData& message, std::u16string_view parentP
     if (!UniqueMessageFileName(base, fileName, slot->second, &chosen)) return false;
     ReplacingFile file;
     if (!file.Open(fileName)) return false;
-    Utf8TextSink out(file.stream());
+    TextWriter out(file.stream());
     WriteSmsMessageLines(message, out);
     if (!out.Flush() || !file.Commit()) return false;
     // Only a name now taken is passed over next time; a failed one stays the smallest free.
