@@ -1,10 +1,11 @@
 #include <algorithm>
 #include <string>
 
-#include "contacts/chunked_output.h"
 #include "contacts/contact_files.h"
+#include "platform/csv_cell.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/text_writer.h"
 
 namespace {
 
@@ -42,22 +43,15 @@ class CsvWriter {
         EndRow();
     }
 
-    void Finish() { out_.Flush(); }
+    bool Finish() { return out_.Flush(); }
 
   private:
-    // "[value]" in quotation marks, each quotation mark of the value doubled; the whole value,
-    // however long.
+    // An empty value leaves its cell empty.
     void AppendCell(std::u16string_view value) {
         if (value.empty()) return;
-        std::string& bytes = out_.bytes();
-        bytes += "\"[";
-        for (std::size_t quote; (quote = value.find(u'"')) != std::u16string_view::npos;) {
-            AppendUtf8(bytes, value.substr(0, quote + 1));
-            bytes += '"';
-            value.remove_prefix(quote + 1);
-        }
-        AppendUtf8(bytes, value);
-        bytes += "]\"";
+        cell_.clear();
+        AppendCsvCell(cell_, value);
+        AppendUtf8(out_.bytes(), cell_);
     }
 
     void EndRow() {
@@ -65,7 +59,8 @@ class CsvWriter {
         out_.Pass();
     }
 
-    ChunkedOutput out_;
+    TextWriter out_;
+    std::u16string cell_;
 };
 
 template <typename Record>
@@ -89,6 +84,5 @@ std::int32_t WriteContactCsv(const ContactList& list, std::u16string_view path,
     CsvWriter writer(file.stream());
     WriteBlock(writer, "SIM Contacts", list.sim, simCount);
     WriteBlock(writer, "Phone Contacts", list.phone, phoneCount);
-    writer.Finish();
-    return file.Commit() ? kContactFileDone : kContactFileFailed;
+    return writer.Finish() && file.Commit() ? kContactFileDone : kContactFileFailed;
 }

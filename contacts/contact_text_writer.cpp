@@ -1,10 +1,10 @@
 #include <algorithm>
 #include <string>
 
-#include "contacts/chunked_output.h"
 #include "contacts/contact_files.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/text_writer.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ class BackupWriter {
         EndSection();
     }
 
-    void Finish() { out_.Flush(); }
+    bool Finish() { return out_.Flush(); }
 
   private:
     void WriteHeader(int number, std::u16string_view typeLine) {
@@ -88,7 +88,7 @@ class BackupWriter {
         out_.Pass();
     }
 
-    ChunkedOutput out_;
+    TextWriter out_;
 };
 
 }  // namespace
@@ -108,6 +108,5 @@ std::int32_t WriteContactFile(const ContactList& list, std::u16string_view path)
         writer.WriteSection(++number, record);
     for (const PhoneContactRecord& record : list.phone)
         writer.WriteSection(++number, record);
-    writer.Finish();
-    return file.Commit() ? kContactFileDone : kContactFileFailed;
+    return writer.Finish() && file.Commit() ? kContactFileDone : kContactFileFailed;
 }

@@ -24,7 +24,10 @@ class LineReader {
   public:
     static constexpr std::size_t kBufferBytes = 1 << 20;
 
-    explicit LineReader(std::FILE* file) : file_(file), buffer_(kBufferBytes) {
+    // Reads at most sizeAtOpen bytes: a file that grows while it is read, or a file system
+    // that reports a wrong size, cannot make the reader go on for ever.
+    LineReader(std::FILE* file, std::uint64_t sizeAtOpen)
+        : file_(file), left_(sizeAtOpen), buffer_(kBufferBytes) {
         raw_.reserve(kKeptUtf8LineBytes);
     }
 
@@ -49,6 +52,9 @@ class LineReader {
 
     // The next line's kept text, valid until the next call; nothing when the file ends before
     // the line's first character. A last line without a line feed is a line like any other.
+    // True when a read failed, so the lines stopped early rather than at the file's end.
+    bool failed() const { return failed_; }
+
     std::optional<std::u16string_view> NextLine() {
         lineLength_ = 0;
         switch (encoding_) {
@@ -77,7 +83,11 @@ class LineReader {
         if (left > 0 && pos_ > 0) std::memmove(buffer_.data(), buffer_.data() + pos_, left);
         pos_ = 0;
         end_ = left;
-        std::size_t n = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+        std::size_t room = buffer_.size() - end_;
+        if (room > left_) room = static_cast<std::size_t>(left_);
+        std::size_t n = room == 0 ? 0 : std::fread(buffer_.data() + end_, 1, room, file_);
+        if (n < room && std::ferror(file_) != 0) failed_ = true;
+        left_ -= n;
         end_ += n;
         return n > 0;
     }
@@ -91,6 +101,7 @@ class LineReader {
 
     bool ReadUtf16Line() {
         bool started = false;
+        bool cut = false;
         for (;;) {
             // A lone last byte is no character.
             if (!Ensure(2)) {
@@ -106,6 +117,14 @@ class LineReader {
             for (std::size_t i = 0; i < keep; ++i)
                 out[i] = static_cast<char16_t>(p[2 * i] | p[2 * i + 1] << 8);
             lineLength_ += keep;
+            // The line is cut here: keep no high surrogate whose low half is dropped.
+            if (!cut && keep < lineEnd) {
+                cut = true;
+                if (lineLength_ > 0 && line_[lineLength_ - 1] >= 0xD800 &&
+                    line_[lineLength_ - 1] <= 0xDBFF) {
+                    --lineLength_;
+                }
+            }
             if (lineEnd < units) {
                 pos_ += 2 * (lineEnd + 1);
                 return true;
@@ -150,7 +169,8 @@ class LineReader {
     }
 
     void KeepText(std::u16string_view text) {
-        lineLength_ = std::min(text.size(), line_.size());
+        text = CutToUnits(text, line_.size());
+        lineLength_ = text.size();
         std::copy_n(text.begin(), lineLength_, line_.begin());
     }
 
@@ -165,6 +185,8 @@ class LineReader {
     }
 
     std::FILE* file_;
+    std::uint64_t left_;
+    bool failed_ = false;
     std::vector<unsigned char> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
@@ -187,7 +209,7 @@ std::u16string_view Trim(std::u16string_view text) {
 }
 
 std::u16string_view TrimmedPart(std::u16string_view text) {
-    return Trim(text.substr(0, kMaxSectionText));
+    return Trim(CutToUnits(text, kMaxSectionText));
 }
 
 bool IsHeader(std::u16string_view line) {
@@ -280,10 +302,11 @@ class SectionLoader {
 // Opens a file for the line reader: kSectionFileLoaded, or kSectionFileUnreadable.
 std::int32_t OpenLines(std::u16string_view path, UniqueFile& file,
                        std::unique_ptr<LineReader>& reader) {
-    file = OpenFile(path, "rb");
+    std::uint64_t size = 0;
+    file = OpenFile(path, &size);
     if (!file) return kSectionFileUnreadable;
     try {
-        reader = std::make_unique<LineReader>(file.get());
+        reader = std::make_unique<LineReader>(file.get(), size);
     } catch (const std::bad_alloc&) {
         return kSectionFileUnreadable;
     }
@@ -334,7 +357,7 @@ std::int32_t LoadSectionFile(SectionList& sections, std::u16string_view path) {
         std::int32_t code = loader.AddLine(text);
         if (code != kSectionFileLoaded) return code;
     }
-    return kSectionFileLoaded;
+    return reader->failed() ? kSectionFileUnreadable : kSectionFileLoaded;
 }
 
 std::int32_t VisitSectionFile(std::u16string_view path, const SectionVisitor& visit) {
@@ -367,6 +390,7 @@ std::int32_t VisitSectionFile(std::u16string_view path, const SectionVisitor& vi
     } catch (const std::bad_alloc&) {
         return kSectionEntryNoMemory;
     }
+    if (reader->failed()) return kSectionFileUnreadable;
     finish();
     return kSectionFileLoaded;
 }

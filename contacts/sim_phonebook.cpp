@@ -6,6 +6,8 @@
 #include <unordered_set>
 #include <utility>
 
+#include "platform/text.h"
+
 namespace {
 
 using NameAndNumber = std::pair<std::u16string_view, std::u16string_view>;
@@ -25,8 +27,7 @@ std::u16string_view FixedText(const char16_t* field, std::size_t capacity) {
 }
 
 std::u16string_view CutForCompare(std::u16string_view text, std::int32_t max) {
-    if (max >= 0 && max < kSimCompareLimit && text.size() > static_cast<std::size_t>(max))
-        return text.substr(0, static_cast<std::size_t>(max));
+    if (max >= 0 && max < kSimCompareLimit) return CutToUnits(text, static_cast<std::size_t>(max));
     return text;
 }
 
@@ -35,9 +36,9 @@ std::int32_t FieldMax(DWORD reported) {
 }
 
 void CopyCut(char16_t* field, std::u16string_view text, std::int32_t max) {
-    std::size_t n = std::min(text.size(), static_cast<std::size_t>(max));
-    std::copy_n(text.data(), n, field);
-    field[n] = u'\0';
+    std::u16string_view kept = CutToUnits(text, static_cast<std::size_t>(max));
+    std::copy_n(kept.data(), kept.size(), field);
+    field[kept.size()] = u'\0';
 }
 
 }  // namespace

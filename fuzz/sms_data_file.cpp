@@ -6,40 +6,29 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/text.h"
+#include "scratch_file.h"
 #include "sms/sms_data_file.h"
 
-namespace {
-
-std::string ScratchPath() {
-    static const std::string path = [] {
-        std::string pattern = "/tmp/fuzz-sms-data-XXXXXX";
-        int fd = mkstemp(pattern.data());
-        if (fd < 0) std::abort();
-        close(fd);
-        return pattern;
-    }();
-    return path;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = ScratchPath();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
+    SetScratchInput(data, size);
     SmsTree tree;
-    ResultCode code = LoadSmsDataFile(&tree, Utf8ToUtf16(path), nullptr);
+    ResultCode code = LoadSmsDataFile(&tree, Utf8ToUtf16(ScratchInputPath()), nullptr);
     if (code != 0 && code != 402) std::abort();
     if (code == 0) {
-        // What loaded must write back; a rewrite of a loaded tree always succeeds.
-        if (ExportSmsDataFile(&tree, Utf8ToUtf16(path + ".out"), nullptr) != 0) std::abort();
-        std::remove((path + ".out").c_str());
+        // What loaded must write back; a rewrite of a loaded tree always succeeds. The folder
+        // lives only while it is written.
+        std::string folder =
+            (std::filesystem::temp_directory_path() / "velloro-fuzz-out-XXXXXX").string();
+        if (mkdtemp(folder.data()) == nullptr) std::abort();
+        std::string out = folder + "/out.dat";
+        bool written = ExportSmsDataFile(&tree, Utf8ToUtf16(out), nullptr) == 0;
+        std::remove(out.c_str());
+        rmdir(folder.c_str());
+        if (!written) std::abort();
     }
     return 0;
 }

@@ -5,8 +5,63 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 #include "platform/text.h"
+
+namespace {
+
+// A temporary name keeps this much of the target's name, so that it stays recognisable and
+// still fits NAME_MAX (255 bytes) with its random suffix.
+constexpr std::size_t kKeptNameBytes = 200;
+// As the kernel's own limit on links followed in one lookup.
+constexpr int kMaxLinkHops = 40;
+
+std::size_t NameStart(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// The file a chain of symbolic links ends at (which need not exist yet); the path itself when it
+// is no link.
+std::string FinalTarget(std::string path) {
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::string link(PATH_MAX, '\0');
+        ssize_t n = readlink(path.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) return path;
+        link.resize(static_cast<std::size_t>(n));
+        path = link.front() == '/' ? link : path.substr(0, NameStart(path)) + link;
+    }
+    return path;
+}
+
+// The folder's entry for a renamed file reaches the disk only when the folder is synced. Some
+// file systems cannot sync a folder; the file itself is safe by then, so that is no failure.
+void SyncFolderOf(const std::string& path) {
+    std::size_t start = NameStart(path);
+    std::string folder = start == 0 ? "." : path.substr(0, start);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+// Any write error, the flush, the sync and the close, in that order; the stream is closed.
+bool FinishStream(std::FILE* stream, bool sync) {
+    bool ok = std::ferror(stream) == 0 && std::fflush(stream) == 0;
+    if (ok && sync) ok = fsync(fileno(stream)) == 0;
+    return std::fclose(stream) == 0 && ok;
+}
+
+mode_t NewFileMode() {
+    mode_t mask = umask(0);
+    umask(mask);
+    return 0666 & ~mask;
+}
+
+}  // namespace
 
 std::string HostPath(std::u16string_view path) {
     return Utf16ToUtf8(path);
@@ -22,13 +77,25 @@ bool PathExists(std::u16string_view path) {
     return stat(HostPath(path).c_str(), &st) == 0;
 }
 
-UniqueFile OpenFile(std::u16string_view path, const char* mode) {
+UniqueFile OpenFile(std::u16string_view path, std::uint64_t* sizeAtOpen) {
     if (path.empty()) return nullptr;
     std::string host = HostPath(path);
-    UniqueFile file(std::fopen(host.c_str(), mode));
-    if (!file) return nullptr;
+    // Non-blocking, so a fifo without a writer opens at once and is refused by its type.
+    int fd = open(host.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
     struct stat st {};
-    if (fstat(fileno(file.get()), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
+    int flags = fcntl(fd, F_GETFL);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        close(fd);
+        return nullptr;
+    }
+    UniqueFile file(fdopen(fd, "rb"));
+    if (!file) {
+        close(fd);
+        return nullptr;
+    }
+    if (sizeAtOpen != nullptr) *sizeAtOpen = static_cast<std::uint64_t>(st.st_size);
     return file;
 }
 
@@ -40,6 +107,17 @@ CreateDirectoryResult CreateDirectoryAt(std::u16string_view path) {
     return CreateDirectoryResult::Failed;
 }
 
+std::string TemporaryNameFor(const std::string& target) {
+    std::size_t start = NameStart(target);
+    std::size_t kept = std::min(target.size() - start, kKeptNameBytes);
+    // Never half a UTF-8 character: back off over continuation bytes.
+    while (kept > 0 && kept < target.size() - start &&
+           (static_cast<unsigned char>(target[start + kept]) & 0xC0) == 0x80) {
+        --kept;
+    }
+    return target.substr(0, start + kept) + ".XXXXXX";
+}
+
 ReplacingFile::~ReplacingFile() {
     Discard();
 }
@@ -47,7 +125,7 @@ ReplacingFile::~ReplacingFile() {
 bool ReplacingFile::Open(std::u16string_view path) {
     Discard();
     if (path.empty()) return false;
-    target_ = HostPath(path);
+    target_ = FinalTarget(HostPath(path));
     struct stat st {};
     mode_t mode = 0;
     if (stat(target_.c_str(), &st) == 0) {
@@ -59,12 +137,10 @@ bool ReplacingFile::Open(std::u16string_view path) {
         }
         mode = st.st_mode & 07777;
     } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
+        mode = NewFileMode();
     }
-    temp_ = target_ + ".XXXXXX";
-    int fd = mkstemp(temp_.data());
+    temp_ = TemporaryNameFor(target_);
+    int fd = mkostemp(temp_.data(), O_CLOEXEC);
     if (fd < 0) {
         temp_.clear();
         return false;
@@ -82,12 +158,13 @@ bool ReplacingFile::Open(std::u16string_view path) {
 
 bool ReplacingFile::Commit() {
     if (stream_ == nullptr) return false;
-    // A full disk shows at the latest when the buffer is flushed or the file closed.
-    bool ok = std::ferror(stream_) == 0 && std::fflush(stream_) == 0;
-    ok = std::fclose(stream_) == 0 && ok;
+    // A full disk shows at the latest when the buffer is flushed, synced or the file closed; the
+    // sync comes before the rename so that a power cut never leaves a short file in its place.
+    bool ok = FinishStream(stream_, true);
     stream_ = nullptr;
     if (ok && std::rename(temp_.c_str(), target_.c_str()) == 0) {
         temp_.clear();
+        SyncFolderOf(target_);
         return true;
     }
     Discard();
@@ -101,13 +178,40 @@ void ReplacingFile::Discard() {
     temp_.clear();
 }
 
+NewFile::~NewFile() {
+    if (stream_ == nullptr) return;
+    std::fclose(stream_);
+    unlink(path_.c_str());
+}
+
+bool NewFile::Open(std::u16string_view path) {
+    if (stream_ != nullptr || path.empty()) return false;
+    path_ = HostPath(path);
+    int fd = open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    stream_ = fdopen(fd, "wb");
+    if (stream_ == nullptr) {
+        close(fd);
+        unlink(path_.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool NewFile::Commit() {
+    if (stream_ == nullptr) return false;
+    bool ok = FinishStream(stream_, false);
+    stream_ = nullptr;
+    if (!ok) unlink(path_.c_str());
+    return ok;
+}
+
 bool ReadWholeFile(std::u16string_view path, std::string& bytes) {
-    UniqueFile file = OpenFile(path, "rb");
+    std::uint64_t size = 0;
+    UniqueFile file = OpenFile(path, &size);
     if (!file) return false;
-    bytes.clear();
-    char buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
-        bytes.append(buffer, n);
+    bytes.assign(size, '\0');
+    std::size_t n = std::fread(bytes.data(), 1, bytes.size(), file.get());
+    bytes.resize(n);
     return std::ferror(file.get()) == 0;
 }

@@ -149,6 +149,16 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+void AppendUtf16Le(std::string& out, std::u16string_view text) {
+    std::size_t at = out.size();
+    out.resize(at + 2 * text.size());
+    char* p = out.data() + at;
+    for (char16_t c : text) {
+        *p++ = static_cast<char>(c & 0xFF);
+        *p++ = static_cast<char>(c >> 8);
+    }
+}
+
 std::u16string AnsiToUtf16(std::string_view bytes) {
     thread_local AnsiConverter converter;
     std::u16string out;
@@ -172,10 +182,17 @@ bool EqualsIgnoreCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+std::u16string_view CutToUnits(std::u16string_view text, std::size_t maxUnits) {
+    if (text.size() <= maxUnits) return text;
+    text = text.substr(0, maxUnits);
+    if (!text.empty() && text.back() >= 0xD800 && text.back() <= 0xDBFF) text.remove_suffix(1);
+    return text;
+}
+
 std::u16string_view LimitedText(std::u16string_view text, std::size_t maxChars) {
     std::size_t nul = text.find(u'\0');
     if (nul != std::u16string_view::npos) text = text.substr(0, nul);
-    return text.substr(0, maxChars);
+    return CutToUnits(text, maxChars);
 }
 
 std::u16string DecimalText(std::int64_t value) {

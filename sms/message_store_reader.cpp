@@ -74,19 +74,21 @@ int ReadFolderListing(SmsStoreConnection& connection, const EntryId& id, FolderL
 }
 
 // The first recipient row of a message that has no sender address. A table that cannot be
-// had or read leaves the message without recipients; so does an empty table, since a recipient
-// made of nothing would be written back into the store as a row of its own.
+// had or read leaves the message without recipients; an empty table still gives one empty
+// recipient, which the exports show as such (the store writer never writes it back as a row).
 void ReadFirstRecipient(IMessage& message, SmsMessageData& data) {
     MapiPtr<IMAPITable> table;
     if (FAILED(message.GetRecipientTable(0, table)) || !table) return;
     SRowSet rows;
-    if (FAILED(table->QueryRows(1, 0, rows)) || rows.empty()) return;
+    if (FAILED(table->QueryRows(1, 0, rows))) return;
     SmsRecipient recipient;
-    for (const SPropValue& value : rows[0].lpProps) {
-        if (value.ulPropTag == PR_DISPLAY_NAME_W)
-            AssignLimited(recipient.name, value.lpszW, kSmsAddressMax);
-        else if (value.ulPropTag == PR_EMAIL_ADDRESS_W)
-            AssignLimited(recipient.address, value.lpszW, kSmsAddressMax);
+    if (!rows.empty()) {
+        for (const SPropValue& value : rows[0].lpProps) {
+            if (value.ulPropTag == PR_DISPLAY_NAME_W)
+                AssignLimited(recipient.name, value.lpszW, kSmsAddressMax);
+            else if (value.ulPropTag == PR_EMAIL_ADDRESS_W)
+                AssignLimited(recipient.address, value.lpszW, kSmsAddressMax);
+        }
     }
     data.recipients.push_back(std::move(recipient));
 }

@@ -175,7 +175,9 @@ int WriteSmsStoreMessage(IMAPIFolder& parent, const SmsMessageData& data) {
         if (FAILED(message->SetProps({TextProp(PR_SENDER_EMAIL_ADDRESS_W, data.senderAddress),
                                       TextProp(PR_SENDER_NAME_W, data.senderName)})))
             return -2;
-    } else if (!data.recipients.empty()) {
+    } else if (!data.recipients.empty() && (!data.recipients.front().address.empty() ||
+                                            !data.recipients.front().name.empty())) {
+        // An empty recipient stands for an empty recipient table; it is never stored as a row.
         const SmsRecipient& first = data.recipients.front();
         ADRLIST list(1);
         list[0].rgPropVals = {LongProp(PR_RECIPIENT_TYPE, MAPI_TO), TextProp(PR_ADDRTYPE_W, u"SMS"),

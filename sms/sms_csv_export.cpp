@@ -1,5 +1,6 @@
 #include "sms/sms_csv_export.h"
 
+#include "platform/csv_cell.h"
 #include "sms/extract_address.h"
 #include "sms/sms_export_file.h"
 #include "sms/sms_message_order.h"
@@ -15,7 +16,7 @@ std::u16string PartyText(std::u16string_view name, std::u16string_view address) 
     return text;
 }
 
-void WriteMessageRow(Utf8TextSink& out, SmsNode& scratch, const SmsMessageData& message) {
+void WriteMessageRow(TextWriter& out, SmsNode& scratch, const SmsMessageData& message) {
     out.Write("Date&time:,");
     std::u16string when = SmsDateText(message);
     when.push_back(u' ');
@@ -40,16 +41,12 @@ void WriteMessageRow(Utf8TextSink& out, SmsNode& scratch, const SmsMessageData& 
 
 const std::u16string& QuoteCsvCell(SmsNode& node, std::u16string_view text) {
     std::u16string& cell = node.formatBuffer;
-    cell.assign(u"\"[");
-    for (char16_t c : text) {
-        cell.push_back(c);
-        if (c == u'"') cell.push_back(c);
-    }
-    cell.append(u"]\"");
+    cell.clear();
+    AppendCsvCell(cell, text);
     return cell;
 }
 
-int WriteSmsCsvNode(SmsNode& node, Utf8TextSink& out, ProgressBar* bar, int sortBy, int sequence) {
+int WriteSmsCsvNode(SmsNode& node, TextWriter& out, ProgressBar* bar, int sortBy, int sequence) {
     // The cells are built in the folder's buffer; the message nodes' own buffers stay untouched.
     SmsNode* currentFolder = &node;
     WalkSortedSmsTree(
@@ -66,7 +63,7 @@ int WriteSmsCsvNode(SmsNode& node, Utf8TextSink& out, ProgressBar* bar, int sort
 
 int WriteSmsCsvFile(SmsTree& tree, std::u16string_view path, ProgressBar* bar, int sortBy,
                     int sequence) {
-    return WriteSmsExportFile(tree, path, bar, [&](SmsNode& root, Utf8TextSink& out) {
+    return WriteSmsExportFile(tree, path, bar, [&](SmsNode& root, TextWriter& out) {
         WriteSmsCsvNode(root, out, bar, sortBy, sequence);
     });
 }

@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <new>
 #include <vector>
 
@@ -89,6 +87,8 @@ class TreeReader {
         unsigned char record[kNodeRecordSize];
         if (!cursor_.Read(record, sizeof record)) return false;
         node.kind = record[kNodeKindOffset];
+        // Only messages and folders are ever written; anything else is not a data file.
+        if (node.kind != kSmsMessageKind && node.kind != kSmsFolderKind) return false;
         node.name = GetText(record + kNodeNameOffset, kNodeNameUnits);
         if (node.kind == kSmsMessageKind && !ReadMessage(node, record + kMessageDataOffset))
             return false;
@@ -140,21 +140,19 @@ constexpr std::size_t kReadBufferBytes = 1 << 18;
 int ReadSmsDataFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, ProgressBar* bar) {
     BeginProgress(bar, 1000);
     int result = -2;
-    if (UniqueFile file = OpenFile(path, "rb")) {
-        struct stat st {};
+    std::uint64_t size = 0;
+    if (UniqueFile file = OpenFile(path, &size)) {
         std::setvbuf(file.get(), nullptr, _IOFBF, kReadBufferBytes);
-        if (fstat(fileno(file.get()), &st) == 0) {
-            DataFileCursor cursor(file.get(), static_cast<std::uint64_t>(st.st_size));
-            TreeReader reader(cursor, bar);
-            try {
-                auto root = CreateSmsNode(kSmsFolderKind);
-                if (reader.ReadTree(*root)) {
-                    newRoot = std::move(root);
-                    result = 0;
-                }
-            } catch (const std::bad_alloc&) {
-                result = -2;
+        DataFileCursor cursor(file.get(), size);
+        TreeReader reader(cursor, bar);
+        try {
+            auto root = CreateSmsNode(kSmsFolderKind);
+            if (reader.ReadTree(*root)) {
+                newRoot = std::move(root);
+                result = 0;
             }
+        } catch (const std::bad_alloc&) {
+            result = -2;
         }
     }
     EndProgress(bar, 1000);

@@ -8,8 +8,8 @@
 #include "core/result_code.h"
 #include "platform/files.h"
 #include "platform/progress_bar.h"
+#include "platform/text_writer.h"
 #include "sms/sms_tree.h"
-#include "sms/utf8_text_sink.h"
 
 constexpr int kSmsExportProgressRange = 1000;
 
@@ -21,7 +21,7 @@ int WriteSmsExportFile(SmsTree& tree, std::u16string_view path, ProgressBar* bar
     ReplacingFile file;
     int result = -2;
     if (file.Open(path) && tree.root) {
-        Utf8TextSink out(file.stream());
+        TextWriter out(file.stream());
         writeRoot(*tree.root, out);
         if (out.Flush() && file.Commit()) result = 0;
     }

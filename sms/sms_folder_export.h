@@ -27,14 +27,20 @@ int WriteSmsFolderTree(SmsTree& tree, std::u16string_view path, ProgressBar* bar
 using MessageFileNumbers = std::unordered_map<std::u16string, int>;
 
 // 0, or -2 when any folder or file below the node failed; the rest is written regardless.
+// freshParent says the parent folder was made by this export, so nothing in it can be
+// overwritten and its files are written in place instead of through a temporary file.
 int WriteSmsFolderNode(SmsNode& node, std::u16string_view parentPath, ProgressBar* bar,
-                       MessageFileNumbers& numbers, SmsBackupCounts* counts = nullptr);
+                       MessageFileNumbers& numbers, bool freshParent = false,
+                       SmsBackupCounts* counts = nullptr);
 
 // The first "<base>_<n>.txt", n = firstNumber, firstNumber + 1, ..., naming nothing that exists;
 // false when that name would be longer than kSmsExportPathMax. chosenNumber receives n.
 bool UniqueMessageFileName(std::u16string_view basePath, std::u16string& fileName,
                            int firstNumber = 1, int* chosenNumber = nullptr);
 
-// A name from the data as one path component inside its parent: "/" and NUL become "_", and the
-// names "", "." and ".." are replaced so that nothing lands outside the chosen folder.
+// A name from the data with the characters a file name cannot hold ("/" and NUL) made "_".
+std::u16string SafeNameCharacters(std::u16string_view name);
+// A name from the data as a whole path component (a folder): SafeNameCharacters, and the names
+// "", "." and ".." made as many "_" so that nothing lands outside the chosen folder. A message's
+// file name never needs this: "_<n>.txt" follows the address.
 std::u16string SafePathComponent(std::u16string_view name);

@@ -7,7 +7,7 @@
 
 namespace {
 
-void WriteParty(Utf8TextSink& out, std::u16string_view name, std::u16string_view address) {
+void WriteParty(TextWriter& out, std::u16string_view name, std::u16string_view address) {
     out.Write("\"");
     out.Write(name);
     out.Write("\" <");
@@ -15,7 +15,7 @@ void WriteParty(Utf8TextSink& out, std::u16string_view name, std::u16string_view
     out.Write(">");
 }
 
-void WriteBanner(Utf8TextSink& out, const SmsNode& folder, int messages) {
+void WriteBanner(TextWriter& out, const SmsNode& folder, int messages) {
     out.Write("********************\nFolder:");
     out.Write(folder.name);
     out.Write("\tTotal:");
@@ -25,7 +25,7 @@ void WriteBanner(Utf8TextSink& out, const SmsNode& folder, int messages) {
 
 }  // namespace
 
-void WriteSmsMessageLines(const SmsMessageData& message, Utf8TextSink& out) {
+void WriteSmsMessageLines(const SmsMessageData& message, TextWriter& out) {
     out.Write("Date&time:");
     out.Write(SmsDateText(message));
     out.Write(" ");
@@ -46,7 +46,7 @@ void WriteSmsMessageLines(const SmsMessageData& message, Utf8TextSink& out) {
     out.Write("\n");
 }
 
-int WriteSmsTextNode(SmsNode& node, Utf8TextSink& out, ProgressBar* bar, int sortBy, int sequence) {
+int WriteSmsTextNode(SmsNode& node, TextWriter& out, ProgressBar* bar, int sortBy, int sequence) {
     WalkSortedSmsTree(
         node, bar, sortBy, sequence,
         [&](const SmsNode& folder, int messages) { WriteBanner(out, folder, messages); },
@@ -59,7 +59,7 @@ int WriteSmsTextNode(SmsNode& node, Utf8TextSink& out, ProgressBar* bar, int sor
 
 int WriteSmsTextFile(SmsTree& tree, std::u16string_view path, ProgressBar* bar, int sortBy,
                      int sequence) {
-    return WriteSmsExportFile(tree, path, bar, [&](SmsNode& root, Utf8TextSink& out) {
+    return WriteSmsExportFile(tree, path, bar, [&](SmsNode& root, TextWriter& out) {
         WriteSmsTextNode(root, out, bar, sortBy, sequence);
     });
 }

@@ -6,8 +6,8 @@
 
 #include "core/result_code.h"
 #include "platform/progress_bar.h"
+#include "platform/text_writer.h"
 #include "sms/sms_tree.h"
-#include "sms/utf8_text_sink.h"
 
 // 0, or 403 when the tree or path is absent or the file could not be written completely.
 ResultCode ExportSmsText(SmsTree* tree, std::u16string_view path, ProgressBar* bar, int sortBy,
@@ -17,6 +17,6 @@ ResultCode ExportSmsText(SmsTree* tree, std::u16string_view path, ProgressBar* b
 int WriteSmsTextFile(SmsTree& tree, std::u16string_view path, ProgressBar* bar, int sortBy,
                      int sequence);
 // Writes the node and everything below it; sorts the messages of every folder it writes.
-int WriteSmsTextNode(SmsNode& node, Utf8TextSink& out, ProgressBar* bar, int sortBy, int sequence);
+int WriteSmsTextNode(SmsNode& node, TextWriter& out, ProgressBar* bar, int sortBy, int sequence);
 // One message's block, also the body of the folder-and-file export's files.
-void WriteSmsMessageLines(const SmsMessageData& message, Utf8TextSink& out);
+void WriteSmsMessageLines(const SmsMessageData& message, TextWriter& out);

@@ -8,6 +8,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 
+#include "platform/text.h"
 #include "ui/application.h"
 #include "ui/ui_internal.h"
 
@@ -449,7 +450,7 @@ std::u16string GetWindowText(HWND window, std::size_t maxChars) {
     } else {
         q = w->property("text").toString();
     }
-    return ui::FromQString(q.left(static_cast<qsizetype>(maxChars)));
+    return std::u16string(CutToUnits(ui::FromQString(q), maxChars));
 }
 
 bool SetDlgItemText(HWND dialog, int id, std::u16string_view text) {

@@ -74,6 +74,13 @@ const ReaderCase kReaderCases[] = {
      BackupBytes("[1]\r\n" + kSimType + "Name=" + std::string(3000, 'n') + "\r\nPhoneNumber=" +
                  std::string(1012, ' ') + std::string(100, '5') + "\r\n"),
      {{std::u16string(1022, u'n'), u"5555555555"}}, {}},
+    {"ValueCutKeepsNoHalfCharacter",
+     BackupBytes("[1]\r\n" + kSimType + "Name=" + std::string(1021, 'n') + "\xF0\x9F\x98\x80\r\n"),
+     {{std::u16string(1021, u'n'), u""}}, {}},
+    {"LineCutKeepsNoHalfCharacter",
+     BackupBytes("[1]\r\n" + kSimType + "Name" + std::string(1100, ' ') + "=" +
+                 std::string(939, 'n') + "\xF0\x9F\x98\x80\r\n"),
+     {{std::u16string(939, u'n'), u""}}, {}},
     {"ValueStartingWith1022BlanksIsEmpty",
      BackupBytes("[1]\r\n" + kSimType + "Name=" + std::string(1022, ' ') + "x\r\nName = B\r\n"),
      {{}}, {}},

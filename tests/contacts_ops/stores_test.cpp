@@ -94,18 +94,21 @@ TEST(ExcludeExistingSimContacts, ComparesAsTheSimStoresAndKeepsTheSourceWhole) {
 TEST_F(SimPhonebookTest, WritingAddsOnlyNewEntriesCutToTheCardsMaxima) {
     AddSim(1, u"Anna", u"111");
     ContactList source;
-    AddSimContact(source, u"Anna", u"111");                   // already there
-    AddSimContact(source, u"A name longer than 14", u"222");  // cut to 14
-    AddSimContact(source, u"No number", u"");                 // never written
-    AddSimContact(source, u"", u"333");                       // written nameless
+    AddSimContact(source, u"Anna", u"111");                     // already there
+    AddSimContact(source, u"A name longer than 14", u"222");    // cut to 14
+    AddSimContact(source, u"No number", u"");                   // never written
+    AddSimContact(source, u"", u"333");                         // written nameless
+    AddSimContact(source, u"Thirteen char\U0001F600", u"444");  // no half a character
     ASSERT_EQ(OpenSimPhonebook(sim_), kSimDone);
     std::int32_t needed = -1, free = -1, failed = -1;
     ProgressRecorder bar;
     ASSERT_EQ(WriteSimContacts(sim_, &source, needed, free, failed, &bar), kSimDone);
     EXPECT_EQ(std::tie(needed, free, failed), std::tuple(0, 0, 0));
-    EXPECT_EQ(bar.messages, Progress(0, 2, -1));
-    EXPECT_EQ(SimEntries(), (std::vector<SimEntry>{
-                                {u"Anna", u"111"}, {u"A name longer ", u"222"}, {u"", u"333"}}));
+    EXPECT_EQ(bar.messages, Progress(0, 3, -1));
+    EXPECT_EQ(SimEntries(), (std::vector<SimEntry>{{u"Anna", u"111"},
+                                                   {u"A name longer ", u"222"},
+                                                   {u"", u"333"},
+                                                   {u"Thirteen char", u"444"}}));
     EXPECT_EQ(WriteSimContacts(sim_, nullptr, needed, free, failed, nullptr), kSimNoList);
 }
 
@@ -266,8 +269,7 @@ TEST(ExcludeExistingPhoneContacts, EveryFieldTakesPartInTheComparison) {
         for (const PhoneContactRecord& r : {held, changed, cleared})
             AddPhoneContact(source, TextsOf(r));
         ASSERT_EQ(ExcludeExistingPhoneContacts(source, &out, &existing), 0);
-        EXPECT_EQ(out.phone, (std::vector<PhoneContactRecord>{changed, cleared}))
-            << "field " << i;
+        EXPECT_EQ(out.phone, (std::vector<PhoneContactRecord>{changed, cleared})) << "field " << i;
     }
 }
 

@@ -1,4 +1,5 @@
 #include "platform/text.h"
+#include "platform/csv_cell.h"
 
 #include <gtest/gtest.h>
 
@@ -28,4 +29,42 @@ TEST(Text, CaseIsIgnoredOnlyForLettersAndLimitsStopAtNul) {
     EXPECT_EQ(LimitedText(u"abcdef", 4), u"abcd");
     EXPECT_EQ(LimitedText(std::u16string(u"ab\0cd", 5), 4), u"ab");
     EXPECT_EQ(DecimalText(-106), u"-106");
+}
+
+// Every cut to a unit limit goes through CutToUnits, so no limit can keep half a character.
+TEST(Text, CutsNeverKeepHalfASurrogatePair) {
+    const std::u16string smile = u"\U0001F600";  // D83D DE00
+    const std::u16string lone = std::u16string(1, 0xD83D);
+    struct Case {
+        std::u16string text;
+        std::size_t limit;
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {u"abcdefghijklm" + smile, 14, u"abcdefghijklm"},  // the SIM name of the fault
+        {u"abcdefghijklm" + smile, 15, u"abcdefghijklm" + smile},
+        {u"abcdefghijkl" + smile + u"x", 14, u"abcdefghijkl" + smile},
+        {smile + smile, 3, smile},
+        {smile, 1, u""},
+        {u"ab" + lone, 5, u"ab" + lone},  // no cut: the text stays as it is
+        {u"abc", 0, u""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(CutToUnits(c.text, c.limit), c.expected) << c.limit;
+        EXPECT_EQ(LimitedText(c.text, c.limit), c.expected) << c.limit;
+    }
+}
+
+TEST(Text, CsvCellsDoubleQuotesInsideBrackets) {
+    const std::pair<std::u16string, std::u16string> cases[] = {
+        {u"", u"\"[]\""},
+        {u"5\" screen", u"\"[5\"\" screen]\""},
+        {u"\"\"", u"\"[\"\"\"\"]\""},
+        {u"a,b\n\tc", u"\"[a,b\n\tc]\""},
+    };
+    for (const auto& [text, cell] : cases) {
+        std::u16string out = u"x";
+        AppendCsvCell(out, text);
+        EXPECT_EQ(out, u"x" + cell);
+    }
 }

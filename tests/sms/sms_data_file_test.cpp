@@ -225,3 +225,21 @@ TEST(SmsDataFileTest, DeeplyNestedFoldersLoadWriteAndFree) {
     ASSERT_EQ(ExportSmsDataFile(&tree, dir.U16Path("again.dat"), nullptr), 0);
     EXPECT_EQ(ReadBytes(dir / "again.dat"), bytes);
 }
+
+// Only kinds 0 and 1 are ever written; any other byte there means the file is something else
+// (a CSV's "S" or "P", a damaged record) and the load fails as for any malformed file.
+TEST(SmsDataFileTest, RecordsOfAnyOtherKindFailTheLoad) {
+    TempDir dir;
+    const std::string golden = ReadTestData("sms/example.dat");
+    for (std::size_t record : {0u, 1u}) {
+        for (unsigned char kind : {2, 0x50, 0xFF}) {
+            std::string bytes = golden;
+            bytes[record * kNodeRecordSize + kNodeKindOffset] = static_cast<char>(kind);
+            WriteBytes(dir / "kind.dat", bytes);
+            SmsTree tree = GoldenTree();
+            EXPECT_EQ(LoadSmsDataFile(&tree, dir.U16Path("kind.dat"), nullptr), 402)
+                << record << " " << int{kind};
+            EXPECT_EQ(SmsChildAt(*tree.root, 0).name, u"Inbox");
+        }
+    }
+}

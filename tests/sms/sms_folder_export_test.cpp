@@ -46,12 +46,14 @@ TEST(SmsFolderExportTest, NamesFromTheDataStayInsideTheChosenFolder) {
     TempDir dir;
     SmsTree tree;
     tree.root = Folder(
-        "root",
-        NodeList(Folder(".."), Folder("."), Folder(""), Folder("a/b"),
-                 Folder("Inbox", NodeList(Message("x", "../../evil", "E", kT1),
-                                          Message("y", "", "", kT1, 0, 0, {{"N", ""}, {"M", "+5"}}),
-                                          Message("z", "", "", kT1))),
-                 Message("top", "Anna <+1/2>", "Anna", kT1)));
+        "root", NodeList(Folder(".."), Folder("."), Folder(""), Folder("a/b"),
+                         Folder("Inbox",
+                                NodeList(Message("x", "../../evil", "E", kT1),
+                                         Message("y", "", "", kT1, 0, 0, {{"N", ""}, {"M", "+5"}}),
+                                         Message("z", "", "", kT1), Message("e", "A <>", "A", kT1),
+                                         Message("d", "<.>", "", kT1), Message("dd", "..", "", kT1),
+                                         Message("u", "_", "", kT1))),
+                         Message("top", "Anna <+1/2>", "Anna", kT1)));
     ASSERT_EQ(ExportSmsFolders(&tree, dir.U16Path("out"), nullptr), 0);
     auto files = Listing(dir / "out");
     std::map<std::string, std::string> names;
@@ -62,6 +64,12 @@ TEST(SmsFolderExportTest, NamesFromTheDataStayInsideTheChosenFolder) {
                                                          {"a_b", "/"},
                                                          {"Inbox", "/"},
                                                          {"Inbox/.._.._evil_1.txt", "file"},
+                                                         // A file name is the address then
+                                                         // "_<n>.txt", whatever the address.
+                                                         {"Inbox/_1.txt", "file"},
+                                                         {"Inbox/._1.txt", "file"},
+                                                         {"Inbox/.._1.txt", "file"},
+                                                         {"Inbox/__1.txt", "file"},
                                                          {"Inbox/sms_1.txt", "file"},
                                                          {"Inbox/sms_2.txt", "file"},
                                                          {"+1_2_1.txt", "file"}}));

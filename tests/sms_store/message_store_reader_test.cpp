@@ -34,7 +34,7 @@ TEST_F(MessageStoreReaderTest, ReadsFoldersFirstThenMessagesWithTheirFields) {
     ProgressRecorder bar;
     ASSERT_EQ(ReadSmsFromStore(&tree, &bar), 0);
     ASSERT_TRUE(tree.root);
-    // The draft without recipient rows is given no recipient.
+    // The draft without recipient rows is given one empty recipient.
     EXPECT_EQ(DumpSmsTree(*tree.root),
               "+F Top of Information Store\n"
               "  +F Inbox\n"
@@ -44,7 +44,7 @@ TEST_F(MessageStoreReaderTest, ReadsFoldersFirstThenMessagesWithTheirFields) {
               "    +M Again | Ann <+4412> | d900 m905 s40 f1 |\n"
               "  +F Sent\n"
               "    +M Hi |  <> | d2000 m2007 s12 f1 | Anna<+4413>\n"
-              "    +M Draft |  <> | d3000 m3007 s12 f9 |\n"
+              "    +M Draft |  <> | d3000 m3007 s12 f9 | <>\n"
               "  +M bare |  <x> | d0 m0 s0 f0 |\n");
     EXPECT_EQ(bar.messages, ReadProgress(10));
 }

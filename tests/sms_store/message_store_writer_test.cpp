@@ -80,13 +80,15 @@ TEST_F(MessageStoreWriterTest, WritesTheFivePropertiesOneTimeAndSenderOrFirstRec
     AddMessageNode(f, Data(u"unsent", u"", kSmsUnsentFlag | 1,
                            {{u"First", u"+2"}, {u"Second", u"+3"}, {u"Third", u"+4"}}));
     AddMessageNode(f, Data(u"nobody", u"", 1));
+    // The empty recipient a reader gives for an empty recipient table.
+    AddMessageNode(f, Data(u"empty", u"", 1, {{u"", u""}}));
     ASSERT_EQ(RestoreSms(&tree, nullptr), 0);
 
     auto db = Db();
     auto folders = ChildFolders(*db, top_).value();
     ASSERT_EQ(folders.size(), 1u);
     auto ids = FolderMessages(*db, folders[0].id).value();
-    ASSERT_EQ(ids.size(), 3u);
+    ASSERT_EQ(ids.size(), 4u);
     // The store keeps properties by tag, not in the order they were set.
     auto tagsOf = [&](std::int64_t id) {
         std::vector<ULONG> tags;
@@ -114,9 +116,11 @@ TEST_F(MessageStoreWriterTest, WritesTheFivePropertiesOneTimeAndSenderOrFirstRec
               with({PR_MESSAGE_DELIVERY_TIME, PR_SENDER_EMAIL_ADDRESS_W, PR_SENDER_NAME_W}));
     EXPECT_EQ(tagsOf(ids[1]), with({PR_LAST_MODIFICATION_TIME}));
     EXPECT_EQ(tagsOf(ids[2]), with({PR_MESSAGE_DELIVERY_TIME}));
+    EXPECT_EQ(tagsOf(ids[3]), with({PR_MESSAGE_DELIVERY_TIME}));
 
     EXPECT_TRUE(LoadRecipientRows(*db, ids[0]).value().empty());
     EXPECT_TRUE(LoadRecipientRows(*db, ids[2]).value().empty());
+    EXPECT_TRUE(LoadRecipientRows(*db, ids[3]).value().empty());
     SRowSet rows = LoadRecipientRows(*db, ids[1]).value();
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_EQ(rows[0].lpProps.size(), 4u);

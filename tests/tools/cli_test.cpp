@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <nlohmann/json.hpp>
 
 #include "tool_process.h"
@@ -212,3 +216,98 @@ TEST_F(CliTest, ARestoreThatReadsNothingSaysWhatItExpects) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every command that opens the phone.
+std::vector<std::string> PhoneCommands(const std::string& folder) {
+    std::string sms = Quote(TestDataPath("sms/example.dat"));
+    std::string contacts = Quote(TestDataPath("contacts/every_field_backup.txt"));
+    return {
+        "backup-contacts --type both " + folder + "/c.txt",
+        "restore-contacts --type both " + contacts,
+        "copy-sim",
+        "backup-sms " + folder + "/s.dat",
+        "restore-sms " + sms,
+        "order",
+        "order name desc",
+        "convert-sms " + sms + " " + folder + "/s.txt",
+    };
+}
+
+}  // namespace
+
+// A phone named on the command line that is missing, foreign or read-only is named as such
+// before any job runs, never reported as a SIM or store fault.
+TEST_F(CliTest, UnusablePhonesAreNamedBeforeTheJob) {
+    std::filesystem::create_directory(dir / "folder.db");
+    WriteBytes(dir / "text.db", "just some text\n");
+    const std::pair<std::string, std::string> phones[] = {
+        {"typo.db", "no phone at " + (dir / "typo.db").string()},
+        {"text.db", (dir / "text.db").string() + " is not a Velloro phone"},
+        {"folder.db", (dir / "folder.db").string() + " is not a Velloro phone"},
+    };
+    for (const auto& [name, reason] : phones) {
+        for (const std::string& args : PhoneCommands(dir.path().string())) {
+            Outcome outcome = RunToolOnPhone(dir, VELLORO_CLI, dir / name, args);
+            EXPECT_EQ(outcome.status, 1) << name << ": " << args;
+            EXPECT_EQ(outcome.err, "velloro-cli: " + reason + "\n") << args;
+            EXPECT_EQ(outcome.out, "") << args;
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "typo.db"));
+    EXPECT_EQ(ReadBytes(dir / "text.db"), "just some text\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "c.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "s.txt"));
+}
+
+// The phone layer opens a phone for writing even to read it, so a read-only phone is refused
+// for every command, by name.
+TEST_F(CliTest, AReadOnlyPhoneIsNamedForEveryCommand) {
+    std::string prefix;
+    if (geteuid() == 0) {
+        // Root writes any file; the refusal is what every other user meets.
+        if (std::system("command -v setpriv >/dev/null") != 0) GTEST_SKIP() << "no setpriv";
+        prefix = "setpriv --reuid=65534 --regid=65534 --clear-groups --";
+    }
+    std::filesystem::path phone = dir / "ro" / "p.db";
+    std::filesystem::path out = dir / "out";
+    std::filesystem::create_directories(phone.parent_path());
+    std::filesystem::create_directories(out);
+    ASSERT_EQ(RunToolOnPhone(dir, VELLORO_PHONE_TOOL, phone, "init").status, 0);
+    chmod(dir.path().c_str(), 0755);
+    chmod(phone.parent_path().c_str(), 0777);  // only the phone itself is read-only
+    chmod(phone.c_str(), 0444);
+    chmod(out.c_str(), 0777);
+    const std::string before = ReadBytes(phone);
+    for (const std::string& args : PhoneCommands(out.string())) {
+        Outcome outcome = RunToolOnPhone(dir, VELLORO_CLI, phone, args, prefix);
+        EXPECT_EQ(outcome.status, 1) << args;
+        EXPECT_EQ(outcome.err, "velloro-cli: " + phone.string() + " cannot be written\n") << args;
+    }
+    EXPECT_EQ(ReadBytes(phone), before);
+    EXPECT_TRUE(std::filesystem::is_empty(out));
+}
+
+// Anything but a regular file is refused at once, like a missing file, and a failed load
+// writes nothing.
+TEST_F(CliTest, FifosDevicesAndForeignRecordsAreRefusedAtOnce) {
+    ASSERT_EQ(Phone("init").status, 0);
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    for (const std::string& input : {(dir / "fifo").string(), std::string("/dev/zero")}) {
+        Outcome contacts = Cli("restore-contacts --type both " + Quote(input));
+        EXPECT_EQ(contacts.status, 1) << input;
+        EXPECT_TRUE(contacts.err.ends_with("(103)\n")) << contacts.err;
+        Outcome sms = Cli("restore-sms " + Quote(input));
+        EXPECT_TRUE(sms.err.ends_with("(402)\n")) << sms.err;
+    }
+    // A contact CSV is no data file: its first byte is no record kind the loader knows.
+    std::string csv = Quote(TestDataPath("contacts/every_field.csv"));
+    for (const char* out : {"o.txt", "o.dat", "folder"}) {
+        Outcome outcome = Cli("convert-sms " + csv + " " + P(out));
+        EXPECT_EQ(outcome.status, 1);
+        EXPECT_TRUE(outcome.err.ends_with("(402)\n")) << outcome.err;
+        EXPECT_FALSE(std::filesystem::exists(dir / out)) << out;
+    }
+    EXPECT_TRUE(Cli("restore-sms " + csv).err.ends_with("(402)\n"));
+}

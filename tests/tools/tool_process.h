@@ -19,9 +19,12 @@ inline std::string Quote(const std::filesystem::path& p) {
     return "'" + p.string() + "'";
 }
 
-inline Outcome RunTool(const TempDir& dir, const std::string& program, const std::string& args) {
-    std::string command = "XDG_DATA_HOME=" + Quote(dir / "xdg") + " VELLORO_PHONE= '" + program +
-                          "' --phone " + Quote(dir / "phone.db") + " " + args + " 2>" +
+// prefix runs the program through another (setpriv to run it as another user).
+inline Outcome RunToolOnPhone(const TempDir& dir, const std::string& program,
+                              const std::filesystem::path& phone, const std::string& args,
+                              const std::string& prefix = "") {
+    std::string command = "XDG_DATA_HOME=" + Quote(dir / "xdg") + " VELLORO_PHONE= " + prefix +
+                          " '" + program + "' --phone " + Quote(phone) + " " + args + " 2>" +
                           Quote(dir / "stderr.txt") + " </dev/null";
     Outcome outcome;
     std::FILE* pipe = popen(command.c_str(), "r");
@@ -33,4 +36,8 @@ inline Outcome RunTool(const TempDir& dir, const std::string& program, const std
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     outcome.err = ReadBytes(dir / "stderr.txt");
     return outcome;
+}
+
+inline Outcome RunTool(const TempDir& dir, const std::string& program, const std::string& args) {
+    return RunToolOnPhone(dir, program, dir / "phone.db", args);
 }

@@ -104,6 +104,19 @@ int ConvertContacts(const std::string& in, const std::string& out) {
     return Report(written < 0 ? kExportWriteFailed : 0);
 }
 
+bool PhoneReady(PhoneUse use) {
+    std::string problem = CheckCurrentPhone(use);
+    if (problem.empty()) return true;
+    std::fprintf(stderr, "velloro-cli: %s\n", problem.c_str());
+    return false;
+}
+
+bool ConvertSmsReadsOrder(const std::string& out, const SmsOrderChoice& order) {
+    SmsExportForm form = SmsExportFormOf(Utf8ToUtf16(out));
+    bool ordered = form == SmsExportForm::Text || form == SmsExportForm::Csv;
+    return ordered && (!order.sortGiven || !order.sequenceGiven);
+}
+
 int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoice& order) {
     SmsTree tree;
     auto bar = TerminalProgress();
@@ -111,7 +124,8 @@ int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoi
     if (code != 0) return Report(code);
     int sortBy = order.sortBy;
     int sequence = order.sequence;
-    if (!order.sortGiven || !order.sequenceGiven) {
+    if (ConvertSmsReadsOrder(out, order)) {
+        if (!PhoneReady(PhoneUse::Read)) return kExitFailure;
         int storedSort, storedSequence;
         ReadOrder(storedSort, storedSequence);
         if (!order.sortGiven) sortBy = storedSort;

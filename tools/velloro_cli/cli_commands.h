@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/phone/phone_check.h"
+
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;  // a failed operation; its message is on standard error
 constexpr int kExitUsage = 2;
@@ -25,6 +27,12 @@ struct ReportChoice {
 };
 
 int ConvertContacts(const std::string& in, const std::string& out);
+// False, with one line naming the phone file and the reason, when the phone cannot be used so.
+bool PhoneReady(PhoneUse use);
+
+// True when convert-sms takes part of the order from the phone: a text or CSV export whose
+// order the command line did not name in full.
+bool ConvertSmsReadsOrder(const std::string& out, const SmsOrderChoice& order);
 int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoice& order);
 
 int BackupContacts(std::int32_t contactType, const std::string& file, const ReportChoice& report);

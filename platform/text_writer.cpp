@@ -1,0 +1,20 @@
+#include "platform/text_writer.h"
+
+#include "platform/text.h"
+
+void TextWriter::Write(std::u16string_view text) {
+    AppendUtf8(bytes_, text);
+    Pass();
+}
+
+void TextWriter::Write(std::string_view ascii) {
+    bytes_.append(ascii);
+    Pass();
+}
+
+bool TextWriter::Flush() {
+    if (!bytes_.empty() && ok_)
+        ok_ = std::fwrite(bytes_.data(), 1, bytes_.size(), stream_) == bytes_.size();
+    bytes_.clear();
+    return ok_;
+}
