@@ -4,7 +4,6 @@
 
 #include "app/main_panel.h"
 #include "app/program_pictures.h"
-#include "app/program_sms_tree.h"
 #include "app/resource_ids.h"
 #include "ui/application.h"
 #include "ui/dialog.h"
@@ -34,6 +33,5 @@ int RunProgram(int argc, char** argv) {
     SetProgramIcon({images + "16.png", images + "32.png", images + "48.png"});
 
     DialogBoxParam(kMainPanelTemplate, frame, MainPanelProc, 0);
-    ClearProgramSmsTree();
     return 0;
 }

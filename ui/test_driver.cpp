@@ -1,15 +1,16 @@
 #include "ui/test_driver.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyleOptionTitleBar>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <deque>
@@ -59,49 +60,38 @@ void SendClick(QWidget* target, const QPoint& at) {
     QApplication::sendEvent(target, &release);
 }
 
-// Nothing frames a window offscreen, yet the caption is part of what the user reads: the style
-// draws the title bar a window manager would put over the box, whose contents start at contentAt.
-void PaintFramedBox(QPainter& painter, QMessageBox& box, QPoint contentAt) {
-    QStyle* style = QApplication::style();
-    QStyleOptionTitleBar bar;
-    bar.initFrom(&box);
-    bar.text = box.windowTitle();
-    bar.titleBarFlags = Qt::Dialog | Qt::WindowTitleHint;
-    bar.titleBarState = Qt::WindowActive | QStyle::State_Active;
-    bar.state |= QStyle::State_Active;
-    bar.subControls = QStyle::SC_TitleBarLabel;
-    const int barHeight = style->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &box);
-    bar.rect = QRect(contentAt - QPoint(0, barHeight), QSize(box.width(), barHeight));
-    const QRect frame = bar.rect.adjusted(-1, -1, 1, box.height() + 1);
-    painter.fillRect(frame, box.palette().color(QPalette::Dark));
-    style->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, &box);
-    painter.drawPixmap(contentAt, box.grab());
+// The phone's screen with the box over it, as both are drawn. On a real display that is the
+// display's own picture, window manager frames included; offscreen, where nothing composes
+// windows, the box's own pixels are laid over the screen's where the box stands.
+QPixmap GrabScreenWithBox(QWidget& box) {
+    if (!ui::HasScreen()) return box.grab();
+    QWidget* screen = ui::Screen();
+    const QRect area(screen->mapToGlobal(QPoint(0, 0)), screen->size());
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+        if (QScreen* display = screen->screen(); display != nullptr) {
+            const QRect outer = area.united(box.frameGeometry());
+            QPixmap shot =
+                display->grabWindow(0, outer.x(), outer.y(), outer.width(), outer.height());
+            if (!shot.isNull()) return shot;
+        }
+    }
+    QPixmap shot = screen->grab();
+    QPainter painter(&shot);
+    painter.drawPixmap(screen->mapFromGlobal(box.mapToGlobal(QPoint(0, 0))), box.grab());
+    return shot;
 }
 
 // Shows the box as MessageBox would, without blocking, and writes the screen with the box over
 // it; the box is then answered through its own button so it closes as the user would close it.
 bool ShootMessageBox(const MessageBoxRecord& record, int answer, const std::string& pngPath) {
-    std::unique_ptr<QMessageBox> box = ui::MakeMessageBox(record);
+    std::unique_ptr<ui::MessageBoxWidget> box = ui::MakeMessageBox(record);
     box->setWindowModality(Qt::ApplicationModal);
     box->show();
     WaitUntil([&] { return box->windowHandle() != nullptr && box->windowHandle()->isExposed(); });
     ProcessPendingEvents();
+    const bool written = GrabScreenWithBox(*box).save(QString::fromStdString(pngPath), "PNG");
 
-    QPixmap shot;
-    if (ui::HasScreen()) {
-        QWidget* screen = ui::Screen();
-        shot = screen->grab();
-        QPainter painter(&shot);
-        PaintFramedBox(painter, *box, screen->mapFromGlobal(box->mapToGlobal(QPoint(0, 0))));
-    } else {
-        shot = box->grab();
-    }
-    const bool written = shot.save(QString::fromStdString(pngPath), "PNG");
-
-    const QMessageBox::StandardButton button = answer == IDYES  ? QMessageBox::Yes
-                                               : answer == IDNO ? QMessageBox::No
-                                                                : QMessageBox::Ok;
-    if (QAbstractButton* pressed = box->button(button)) {
+    if (QAbstractButton* pressed = box->Button(answer)) {
         pressed->click();
     } else {
         box->reject();
@@ -297,5 +287,18 @@ bool CloseScreenWindow() {
 bool GrabScreen(const std::string& pngPath) {
     if (!ui::HasScreen()) return false;
     ProcessPendingEvents();
-    return ui::Screen()->grab().save(QString::fromStdString(pngPath), "PNG");
+    QWidget* screen = ui::Screen();
+    QPixmap shot = screen->grab();
+    // Tooltips and menus are windows of their own; where nothing composes windows, their own
+    // pixels are laid over the screen's where they stand.
+    QPainter painter(&shot);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == screen || !w->isVisible() ||
+            !(w->windowType() == Qt::ToolTip || w->windowType() == Qt::Popup)) {
+            continue;
+        }
+        painter.drawPixmap(screen->mapFromGlobal(w->mapToGlobal(QPoint(0, 0))), w->grab());
+    }
+    painter.end();
+    return shot.save(QString::fromStdString(pngPath), "PNG");
 }

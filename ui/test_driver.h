@@ -26,6 +26,7 @@ struct FileDialogRecord {
     int filterIndex = 0;
     std::u16string defExt;
     std::size_t maxFile = 0;
+    std::u16string initialDir;  // as the box starts: the documents folder when none was given
 };
 
 // What the user does in a file box: types name and picks the type filterIndex (1-based, 0 keeps
@@ -92,3 +93,5 @@ struct HelpViewerState {
 };
 HelpViewerState GetHelpViewerState();
 void CloseHelpViewer();
+// Presses the help window's own Done; false when no help is shown.
+bool PressHelpDone();
