@@ -28,7 +28,7 @@ struct QueuedMessageBoxAnswer {
 
 struct DriverQueues {
     std::deque<QueuedMessageBoxAnswer> messageBoxAnswers;
-    std::deque<std::optional<FileDialogAnswer>> fileAnswers;
+    std::deque<std::pair<std::optional<FileDialogAnswer>, std::string>> fileAnswers;
 };
 
 TestDriver*& ActiveDriver() {
@@ -60,27 +60,6 @@ void SendClick(QWidget* target, const QPoint& at) {
     QApplication::sendEvent(target, &release);
 }
 
-// The phone's screen with the box over it, as both are drawn. On a real display that is the
-// display's own picture, window manager frames included; offscreen, where nothing composes
-// windows, the box's own pixels are laid over the screen's where the box stands.
-QPixmap GrabScreenWithBox(QWidget& box) {
-    if (!ui::HasScreen()) return box.grab();
-    QWidget* screen = ui::Screen();
-    const QRect area(screen->mapToGlobal(QPoint(0, 0)), screen->size());
-    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
-        if (QScreen* display = screen->screen(); display != nullptr) {
-            const QRect outer = area.united(box.frameGeometry());
-            QPixmap shot =
-                display->grabWindow(0, outer.x(), outer.y(), outer.width(), outer.height());
-            if (!shot.isNull()) return shot;
-        }
-    }
-    QPixmap shot = screen->grab();
-    QPainter painter(&shot);
-    painter.drawPixmap(screen->mapFromGlobal(box.mapToGlobal(QPoint(0, 0))), box.grab());
-    return shot;
-}
-
 // Shows the box as MessageBox would, without blocking, and writes the screen with the box over
 // it; the box is then answered through its own button so it closes as the user would close it.
 bool ShootMessageBox(const MessageBoxRecord& record, int answer, const std::string& pngPath) {
@@ -89,7 +68,7 @@ bool ShootMessageBox(const MessageBoxRecord& record, int answer, const std::stri
     box->show();
     WaitUntil([&] { return box->windowHandle() != nullptr && box->windowHandle()->isExposed(); });
     ProcessPendingEvents();
-    const bool written = GrabScreenWithBox(*box).save(QString::fromStdString(pngPath), "PNG");
+    const bool written = GrabScreen(pngPath);
 
     if (QAbstractButton* pressed = box->Button(answer)) {
         pressed->click();
@@ -124,14 +103,16 @@ std::optional<int> DriverAnswerMessageBox(const MessageBoxRecord& record) {
 }
 
 std::optional<std::optional<FileDialogAnswer>> DriverAnswerFileDialog(
-    const FileDialogRecord& record) {
+    const FileDialogRecord& record, std::string& screenshotPath) {
     TestDriver* driver = ActiveDriver();
     if (driver == nullptr) return std::nullopt;
     driver->fileDialogs.push_back(record);
     auto& queue = Queues().fileAnswers;
     if (queue.empty()) return std::optional<FileDialogAnswer>();
-    std::optional<FileDialogAnswer> answer = queue.front();
+    auto [answer, shot] = queue.front();
     queue.pop_front();
+    if (!shot.empty()) driver->screenshots.push_back(shot);
+    screenshotPath = std::move(shot);
     return answer;
 }
 
@@ -152,8 +133,9 @@ void TestDriver::QueueMessageBoxAnswer(int answer, std::string screenshotPath) {
     Queues().messageBoxAnswers.push_back({answer, std::move(screenshotPath)});
 }
 
-void TestDriver::QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer) {
-    Queues().fileAnswers.push_back(std::move(answer));
+void TestDriver::QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer,
+                                       std::string screenshotPath) {
+    Queues().fileAnswers.emplace_back(std::move(answer), std::move(screenshotPath));
 }
 
 void RunSteps(std::vector<std::function<void()>> steps) {
@@ -288,16 +270,24 @@ bool GrabScreen(const std::string& pngPath) {
     if (!ui::HasScreen()) return false;
     ProcessPendingEvents();
     QWidget* screen = ui::Screen();
-    QPixmap shot = screen->grab();
-    // Tooltips and menus are windows of their own; where nothing composes windows, their own
-    // pixels are laid over the screen's where they stand.
-    QPainter painter(&shot);
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w == screen || !w->isVisible() ||
-            !(w->windowType() == Qt::ToolTip || w->windowType() == Qt::Popup)) {
-            continue;
+    const QRect area(screen->mapToGlobal(QPoint(0, 0)), screen->size());
+    // On a real display the display's own picture, frames and all.
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+        if (QScreen* display = screen->screen(); display != nullptr) {
+            QPixmap shot = display->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+            if (!shot.isNull()) return shot.save(QString::fromStdString(pngPath), "PNG");
         }
-        painter.drawPixmap(screen->mapFromGlobal(w->mapToGlobal(QPoint(0, 0))), w->grab());
+    }
+    // Offscreen nothing composes windows: boxes, then menus and tooltips, are laid over the
+    // screen with their own pixels where they stand.
+    QPixmap shot = screen->grab();
+    QPainter painter(&shot);
+    for (const bool popups : {false, true}) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            const bool popup = w->windowType() == Qt::ToolTip || w->windowType() == Qt::Popup;
+            if (w == screen || !w->isVisible() || popup != popups) continue;
+            painter.drawPixmap(screen->mapFromGlobal(w->mapToGlobal(QPoint(0, 0))), w->grab());
+        }
     }
     painter.end();
     return shot.save(QString::fromStdString(pngPath), "PNG");

@@ -48,7 +48,10 @@ class TestDriver {
     TestDriver& operator=(const TestDriver&) = delete;
 
     void QueueMessageBoxAnswer(int answer, std::string screenshotPath = {});
-    void QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer);
+    // With a screenshotPath, the real box is first shown with its type list open and the screen
+    // written there.
+    void QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer,
+                               std::string screenshotPath = {});
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<FileDialogRecord> fileDialogs;
     std::vector<std::string> screenshots;  // the paths written, in order

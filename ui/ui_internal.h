@@ -186,6 +186,7 @@ class MessageBoxWidget : public QDialog {
 std::unique_ptr<MessageBoxWidget> MakeMessageBox(const MessageBoxRecord& record);
 // A test driver's answers, when one is active.
 std::optional<int> DriverAnswerMessageBox(const MessageBoxRecord& record);
+// screenshotPath receives where the box should be shot before it is answered (empty: not).
 std::optional<std::optional<FileDialogAnswer>> DriverAnswerFileDialog(
-    const FileDialogRecord& record);
+    const FileDialogRecord& record, std::string& screenshotPath);
 }  // namespace ui

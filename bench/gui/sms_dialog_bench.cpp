@@ -109,15 +109,28 @@ double ClickAndWait(HWND list, HTREEITEM item, HTREEITEM first, bool ticked) {
     return done ? Seconds(start) : -1;
 }
 
+// The page reads the store behind the progress window while it opens, and a step would run
+// inside that window's loop; so the measuring step is queued again until the page is on top
+// with its list filled.
+void WhenListShown(const std::function<void(HWND)>& action) {
+    RunSteps({[action] {
+        HWND top = TopDialog();
+        HWND list = top == nullptr ? nullptr : GetDlgItem(top, kSmsList);
+        if (list != nullptr && TreeGetCount(list) > 0) {
+            action(top);
+        } else {
+            WhenListShown(action);
+        }
+    }});
+}
+
 Figures RunPage(const std::filesystem::path& target) {
     Figures f;
     SmsTree tree;
     TestDriver driver;
     driver.QueueFileDialogAnswer(FileDialogAnswer{U16(target.string()), 1});
     const Clock::time_point start = Clock::now();
-    // The page reads the store while it opens; this step runs once it waits for the user.
-    RunSteps({[&] {
-        HWND page = TopDialog();
+    WhenListShown([&](HWND page) {
         ProcessPendingEvents();
         f.open = Seconds(start);
         f.peakMb = PeakMegabytes();
@@ -139,7 +152,7 @@ Figures RunPage(const std::filesystem::path& target) {
         const Clock::time_point done = Clock::now();
         PressSoftKey(0);
         f.syncAndExport = Seconds(done);
-    }});
+    });
     f.ok = DialogBoxParam(kSmsTemplate, nullptr, SmsDialogFor(tree), 1) == kDoneKey;
     return f;
 }

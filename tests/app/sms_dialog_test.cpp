@@ -169,7 +169,8 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
         SCOPED_TRACE(f.written);
         driver().messageBoxes.clear();
         driver().QueueFileDialogAnswer(
-            FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex});
+            FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex},
+            f.filterIndex == 1 ? ScreenshotPath("sms_save_dialog.png") : std::string());
         std::u16string path;
         WhenPageReady(ListFilled, [&](HWND dlg) {
             ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
