@@ -1,12 +1,14 @@
 // The contacts page: backs contacts up to a file (creation parameter 1) or restores them from one
 // (0). It only collects a path and a contact type; the job runs behind the progress window.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/dialog_helpers.h"
 #include "app/dialog_procs.h"
+#include "app/file_page.h"
 #include "app/progress_window.h"
 #include "app/resource_ids.h"
 #include "core/operation_request.h"
@@ -42,50 +44,46 @@ constexpr ModeTexts kRestoreTexts{
     u"Import Contacts",   u"Import from:", u"Contact types to import:",
     u"Import succeeded.", u"Import",       OperationKind::ImportContacts};
 
-// The dialog is modal and never open twice, so one state serves every opening.
-struct ContactsDialogState {
-    bool backup = true;
-    Font bold;
-    Font normal;
+struct ContactsDialogState : FilePageState {
+    const ModeTexts* texts = &kBackupTexts;
 };
-ContactsDialogState g_state;
-// Measured once, at the first opening, and kept: the button's height does not change later.
-int g_contentHeight = 0;
 
-const ModeTexts& Texts() {
-    return g_state.backup ? kBackupTexts : kRestoreTexts;
+ContactsDialogState& State(HWND dialog) {
+    // Attached first thing at WM_INITDIALOG, and the page gets no command before that.
+    return *dynamic_cast<ContactsDialogState*>(GetWindowData(dialog));
 }
 
-void EndAndRelease(HWND dialog, LRESULT result) {
-    EndDialog(dialog, result);
-    g_state.bold = Font();
-    g_state.normal = Font();
+const ModeTexts& Texts(HWND dialog) {
+    return *State(dialog).texts;
 }
 
 void Initialise(HWND dialog, LPARAM mode) {
-    g_state.backup = mode != 0;
+    auto owned = std::make_unique<ContactsDialogState>();
+    ContactsDialogState& state = *owned;
+    SetWindowData(dialog, std::move(owned));
+    state.backup = mode != 0;
+    state.texts = state.backup ? &kBackupTexts : &kRestoreTexts;
+    state.helpAnchor = state.texts->helpAnchor;
     SHInitDialog(dialog, SHIDIF_STANDARD);
     SHCreateMenuBar(dialog, kDialogMenuBar);
-    SHSetNavBarText(dialog, Texts().title);
-    SetDlgItemText(dialog, kContactsTargetLabel, Texts().targetLabel);
-    SetDlgItemText(dialog, kContactsTypeLabel, Texts().typeLabel);
+    SHSetNavBarText(dialog, Texts(dialog).title);
+    SetDlgItemText(dialog, kContactsTargetLabel, Texts(dialog).targetLabel);
+    SetDlgItemText(dialog, kContactsTypeLabel, Texts(dialog).typeLabel);
 
     HWND combo = GetDlgItem(dialog, kContactsTypeCombo);
     for (std::u16string_view item : {u"SIM", u"Phone", u"SIM + Phone"})
         ComboAddString(combo, item);
 
-    g_state.bold = CreateBoldFont();
-    g_state.normal = CreateNormalFont();
+    state.bold = CreateBoldFont();
+    state.normal = CreateNormalFont();
     for (int id : {kContactsTargetLabel, kContactsTypeLabel})
-        SetWindowFont(GetDlgItem(dialog, id), g_state.bold, true);
+        SetWindowFont(GetDlgItem(dialog, id), state.bold, true);
     for (int id : {kContactsChangePath, kContactsPathBox, kContactsTypeCombo})
-        SetWindowFont(GetDlgItem(dialog, id), g_state.normal, true);
+        SetWindowFont(GetDlgItem(dialog, id), state.normal, true);
 
-    if (g_contentHeight == 0) {
-        g_contentHeight = ContactsDialogContentHeight(
-            GetWindowRect(GetDlgItem(dialog, kContactsChangePath)).Height());
-    }
-    UpdateDialogScrollBar(dialog, g_contentHeight);
+    state.contentHeight = ContactsDialogContentHeight(
+        GetWindowRect(GetDlgItem(dialog, kContactsChangePath)).Height());
+    UpdateDialogScrollBar(dialog, state.contentHeight);
 }
 
 void Paint(HWND dialog) {
@@ -101,9 +99,10 @@ void Paint(HWND dialog) {
 }
 
 void ChooseFile(HWND dialog) {
+    const bool backup = State(dialog).backup;
     OPENFILENAME ofn;
     ofn.hwndOwner = dialog;
-    if (g_state.backup) {
+    if (backup) {
         ofn.filters = {{u"Text File (*.txt) For restore", u"*.txt"},
                        {u"CSV File (*.csv)", u"*.csv"}};
     } else {
@@ -111,9 +110,16 @@ void ChooseFile(HWND dialog) {
     }
     ofn.nMaxFile = kPathMax;
     ofn.defExt = u"txt";
-    const bool chosen = g_state.backup ? GetSaveFileName(ofn) : GetOpenFileName(ofn);
-    if (chosen) SetDlgItemText(dialog, kContactsPathBox, ofn.file);
+    ofn.initialDir = StartFolderFor(dialog, kContactsPathBox);
+    const bool chosen = backup ? GetSaveFileName(ofn) : GetOpenFileName(ofn);
+    if (chosen) {
+        SetDlgItemText(dialog, kContactsPathBox, ofn.file);
+    } else {
+        ForgetRefusedPath(dialog, kContactsPathBox);
+    }
 }
+
+const FilePageSteps& Steps();
 
 void Run(HWND dialog) {
     const std::u16string path = GetWindowText(GetDlgItem(dialog, kContactsPathBox), kPathMax);
@@ -130,61 +136,29 @@ void Run(HWND dialog) {
     }
     OperationRequest request;
     request.owner = dialog;
-    request.kind = static_cast<std::uint32_t>(Texts().kind);
+    request.kind = static_cast<std::uint32_t>(Texts(dialog).kind);
     request.path = path;
     request.contactType = selected + 1;  // SIM, Phone, SIM + Phone in list order
     OperationSummary summary;
     request.summary = &summary;
     const ResultCode result = RunOperation(request);
     if (result == 0) {
-        MessageBox(dialog, SuccessTextWithSummary(Texts().success, summary), u"Success",
+        MessageBox(dialog, SuccessTextWithSummary(Texts(dialog).success, summary), u"Success",
                    MB_ICONINFORMATION);
-        EndAndRelease(dialog, kDoneKey);
+        EndFilePage(Steps(), dialog, kDoneKey);
         return;
     }
     MessageBox(dialog, ResultMessage(result), std::nullopt, MB_ICONEXCLAMATION);
 }
 
-LRESULT Command(HWND dialog, int id) {
-    switch (id) {
-        case kContactsChangePath:
-            ChooseFile(dialog);
-            return TRUE;
-        case kDialogHelp:
-            ShowHelpAt(Texts().helpAnchor);
-            return TRUE;
-        case kDialogCancel:
-            EndAndRelease(dialog, kDialogCancel);
-            return TRUE;
-        case kDoneKey:
-        case IDOK:
-            Run(dialog);
-            return TRUE;
-    }
-    return FALSE;
+const FilePageSteps& Steps() {
+    static constexpr FilePageSteps kSteps{
+        Initialise, Paint, ChooseFile, Run, nullptr, kContactsChangePath, kClosedResult};
+    return kSteps;
 }
 
 }  // namespace
 
 LRESULT ContactsDialogProc(HWND dialog, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG:
-            Initialise(dialog, lParam);
-            return TRUE;
-        case WM_PAINT:
-            Paint(dialog);
-            return TRUE;
-        case WM_SETTINGCHANGE:
-            UpdateDialogScrollBar(dialog, g_contentHeight);
-            return FALSE;
-        case WM_VSCROLL:
-            ScrollDialogForMessage(dialog, wParam, ScrollRedraw::Redrawing);
-            return TRUE;
-        case WM_COMMAND:
-            return Command(dialog, LOWORD(wParam));
-        case WM_CLOSE:
-            EndAndRelease(dialog, kClosedResult);
-            return TRUE;
-    }
-    return FALSE;
+    return DispatchFilePage(Steps(), dialog, message, wParam, lParam);
 }

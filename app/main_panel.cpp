@@ -1,5 +1,6 @@
 #include "app/main_panel.h"
 
+#include <memory>
 #include <optional>
 
 #include "app/about_box.h"
@@ -11,6 +12,7 @@
 #include "core/operation_summary.h"
 #include "dialog_math/dialog_math.h"
 #include "platform/text.h"
+#include "sms/sms_tree.h"
 #include "ui/dialog.h"
 #include "ui/message_box.h"
 #include "ui/shell.h"
@@ -21,8 +23,18 @@ constexpr LPARAM kBackupMode = 1;
 constexpr LPARAM kRestoreMode = 0;
 constexpr std::u16string_view kTitle = u"Velloro";
 
-int g_contentHeight = 0;
-SHACTIVATEINFO g_activation;
+// The panel's window state; it also holds the program's message tree, which the SMS dialog is
+// handed and which ends with the panel, that is with the program.
+struct MainPanelState : WindowData {
+    int contentHeight = 0;
+    SHACTIVATEINFO activation;
+    SmsTree smsTree;
+};
+
+MainPanelState& State(HWND panel) {
+    // Attached first thing at WM_INITDIALOG.
+    return *dynamic_cast<MainPanelState*>(GetWindowData(panel));
+}
 
 int ButtonHeight(HWND panel) {
     return GetWindowRect(GetDlgItem(panel, kMainPanelButtonIds[0])).Height();
@@ -30,7 +42,7 @@ int ButtonHeight(HWND panel) {
 
 void ComputeContentHeight(HWND panel) {
     const int textHeight = GetDC(panel).GetTextMetrics().tmHeight;
-    g_contentHeight =
+    State(panel).contentHeight =
         MainPanelContentHeight(Pictures().Sizes().bannerHeight, textHeight, ButtonHeight(panel));
 }
 
@@ -53,7 +65,7 @@ void Paint(HWND panel) {
     DeviceContext dc = BeginPaint(panel);
     const RECT client = GetClientRect(panel);
     const MainPanelLayout layout = LayOutMainPanel(
-        client.Width(), client.Height(), g_contentHeight, dc.GetTextMetrics().tmHeight,
+        client.Width(), client.Height(), State(panel).contentHeight, dc.GetTextMetrics().tmHeight,
         ButtonHeight(panel), Pictures().Sizes(), DialogScrollOffset(panel));
     PaintPictures(dc, layout);
     for (const ControlPlacement& button : layout.buttons) {
@@ -102,10 +114,10 @@ LRESULT OnCommand(HWND panel, int command) {
             OpenChild(panel, kContactsTemplate, ContactsDialogProc, kRestoreMode);
             break;
         case kBackupSmsButton:
-            OpenChild(panel, kSmsTemplate, SmsDialogProc, kBackupMode);
+            OpenChild(panel, kSmsTemplate, SmsDialogFor(State(panel).smsTree), kBackupMode);
             break;
         case kRestoreSmsButton:
-            OpenChild(panel, kSmsTemplate, SmsDialogProc, kRestoreMode);
+            OpenChild(panel, kSmsTemplate, SmsDialogFor(State(panel).smsTree), kRestoreMode);
             break;
         case kOptionsButton:
             OpenChild(panel, kOptionsTemplate, OptionsDialogProc, 0);
@@ -125,24 +137,26 @@ LRESULT OnCommand(HWND panel, int command) {
 
 }  // namespace
 
-int PanelContentHeight() {
-    return g_contentHeight;
+int PanelContentHeight(HWND panel) {
+    auto* state = dynamic_cast<MainPanelState*>(GetWindowData(panel));
+    return state == nullptr ? 0 : state->contentHeight;
 }
 
 LRESULT MainPanelProc(HWND panel, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            SetWindowData(panel, std::make_unique<MainPanelState>());
             SHInitDialog(panel, SHIDIF_STANDARD);
             SHCreateMenuBar(panel, kMainMenuBar);
-            if (g_contentHeight == 0) ComputeContentHeight(panel);
-            UpdateDialogScrollBar(panel, g_contentHeight);
+            ComputeContentHeight(panel);
+            UpdateDialogScrollBar(panel, State(panel).contentHeight);
             return TRUE;
         case WM_ACTIVATE:
-            SHHandleWMActivate(panel, wParam, lParam, &g_activation, 0);
+            SHHandleWMActivate(panel, wParam, lParam, &State(panel).activation, 0);
             return FALSE;
         case WM_SETTINGCHANGE:
-            SHHandleWMSettingChange(panel, wParam, lParam, &g_activation);
-            UpdateDialogScrollBar(panel, g_contentHeight);
+            SHHandleWMSettingChange(panel, wParam, lParam, &State(panel).activation);
+            UpdateDialogScrollBar(panel, State(panel).contentHeight);
             return FALSE;
         case WM_PAINT:
             Paint(panel);

@@ -8,5 +8,5 @@
 
 LRESULT MainPanelProc(HWND panel, std::uint32_t message, WPARAM wParam, LPARAM lParam);
 
-// The panel's content height once computed (0 before the first panel opened); fixed after that.
-int PanelContentHeight();
+// The open panel's content height, measured when it opened; 0 for a window that is no panel.
+int PanelContentHeight(HWND panel);

@@ -2,6 +2,7 @@
 // setting lives only in the registry; the page reads it on opening and writes it on Done.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -22,8 +23,15 @@ constexpr std::u16string_view kExplanation =
     u"SMS messages can be exported to files in sequence. Please designate the sequence "
     u"parameters.";
 
-// The shell's own record for this page, apart from the main panel's.
-SHACTIVATEINFO g_activateInfo;
+// The page's window state: the shell's own record for it, apart from the main panel's.
+struct OptionsDialogState : WindowData {
+    SHACTIVATEINFO activation;
+};
+
+SHACTIVATEINFO* Activation(HWND dialog) {
+    auto* state = dynamic_cast<OptionsDialogState*>(GetWindowData(dialog));
+    return state == nullptr ? nullptr : &state->activation;
+}
 
 // The explanation wrapped to the current width; the line count drives both the paint and the
 // content height, so both wrap the same way.
@@ -127,16 +135,17 @@ LRESULT Command(HWND dialog, int id) {
 LRESULT OptionsDialogProc(HWND dialog, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_INITDIALOG:
+            SetWindowData(dialog, std::make_unique<OptionsDialogState>());
             SHInitDialog(dialog, SHIDIF_STANDARD);
             SHCreateMenuBar(dialog, kDialogMenuBar);
             UpdateDialogScrollBar(dialog, ContentHeight(dialog));
             FillBoxes(dialog);
             return TRUE;
         case WM_ACTIVATE:
-            SHHandleWMActivate(dialog, wParam, lParam, &g_activateInfo, 0);
+            SHHandleWMActivate(dialog, wParam, lParam, Activation(dialog), 0);
             return FALSE;
         case WM_SETTINGCHANGE:
-            SHHandleWMSettingChange(dialog, wParam, lParam, &g_activateInfo);
+            SHHandleWMSettingChange(dialog, wParam, lParam, Activation(dialog));
             UpdateDialogScrollBar(dialog, ContentHeight(dialog));
             return FALSE;
         case WM_PAINT:

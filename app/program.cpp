@@ -5,7 +5,6 @@
 
 #include "app/main_panel.h"
 #include "app/program_pictures.h"
-#include "app/program_sms_tree.h"
 #include "app/resource_ids.h"
 #include "platform/phone/phone_check.h"
 #include "platform/text.h"
@@ -44,6 +43,5 @@ int RunProgram(int argc, char** argv) {
     SetProgramIcon({images + "16.png", images + "32.png", images + "48.png"});
 
     DialogBoxParam(kMainPanelTemplate, frame, MainPanelProc, 0);
-    ClearProgramSmsTree();
     return 0;
 }

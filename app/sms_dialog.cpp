@@ -2,12 +2,14 @@
 // restore mode (0: load a data file, tick, write back into the store). Every step that touches
 // the store or a file runs behind the progress window; this page owns the list and its ticks.
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "app/dialog_helpers.h"
 #include "app/dialog_procs.h"
+#include "app/file_page.h"
 #include "app/progress_window.h"
 #include "app/resource_ids.h"
 #include "app/sms_tree_view.h"
@@ -35,14 +37,18 @@ constexpr std::size_t kPathMax = 256;
 constexpr std::u16string_view kOperationFailed = u"Operation failed. Please try again.";
 constexpr std::u16string_view kLoadFailed = u"Load SMS failed.";
 
-struct SmsDialogState {
-    bool backup = true;
-    Font bold;
-    Font normal;
+struct SmsDialogState : FilePageState {
+    SmsTree* tree = nullptr;
 };
-SmsDialogState g_state;
-// Computed at the first opening and kept for the program's life, rotations included.
-int g_contentHeight = 0;
+
+SmsDialogState& State(HWND dialog) {
+    // Attached first thing at WM_INITDIALOG; nothing reaches the page before that.
+    return *dynamic_cast<SmsDialogState*>(GetWindowData(dialog));
+}
+
+SmsTree& Tree(HWND dialog) {
+    return *State(dialog).tree;
+}
 
 void Warn(HWND dialog, std::u16string_view text) {
     MessageBox(dialog, text, std::nullopt, MB_ICONEXCLAMATION);
@@ -54,57 +60,63 @@ ResultCode Run(HWND dialog, OperationKind kind, std::u16string path = {},
     request.owner = dialog;
     request.kind = static_cast<std::uint32_t>(kind);
     request.path = std::move(path);
-    request.smsTree = &ProgramSmsTree();
+    request.smsTree = &Tree(dialog);
     request.summary = summary;
     return RunOperation(request);
 }
 
 bool FillList(HWND dialog) {
-    TreeViewChecks list(GetDlgItem(dialog, kSmsList));
-    return FillSmsTreeView(ProgramSmsTree().root.get(), &list, nullptr);
+    HWND list = GetDlgItem(dialog, kSmsList);
+    TreeViewChecks checks(list);
+    TreeSetRedraw(list, false);
+    const bool filled = FillSmsTreeView(Tree(dialog).root.get(), &checks, nullptr);
+    TreeSetRedraw(list, true);
+    return filled;
 }
 
-void EndAndRelease(HWND dialog, LRESULT result) {
-    EndDialog(dialog, result);
-    g_state.bold = Font();
-    g_state.normal = Font();
-    ClearSmsTree(ProgramSmsTree());
+// The list draws its labels from the tree's nodes, so the two are emptied together.
+void ClearListAndTree(HWND dialog) {
+    TreeDeleteAllItems(GetDlgItem(dialog, kSmsList));
+    ClearSmsTree(Tree(dialog));
 }
 
 void ReadStore(HWND dialog) {
     const ResultCode result = Run(dialog, OperationKind::ReadSmsFromStore);
     if (result != 0) {
-        ClearSmsTree(ProgramSmsTree());
+        ClearSmsTree(Tree(dialog));
         Warn(dialog, ResultMessage(result));
         return;
     }
     if (!FillList(dialog)) {
-        ClearSmsTree(ProgramSmsTree());
+        ClearListAndTree(dialog);
         Warn(dialog, kLoadFailed);
     }
 }
 
-void Initialise(HWND dialog, LPARAM mode) {
-    g_state.backup = mode != 0;
+void Initialise(HWND dialog, LPARAM mode, SmsTree& tree) {
+    auto owned = std::make_unique<SmsDialogState>();
+    SmsDialogState& state = *owned;
+    SetWindowData(dialog, std::move(owned));
+    state.tree = &tree;
+    state.backup = mode != 0;
+    state.helpAnchor = state.backup ? u"Backup SMS" : u"Restore SMS";
     SHInitDialog(dialog, SHIDIF_STANDARD);
     SHCreateMenuBar(dialog, kDialogMenuBar);
-    SHSetNavBarText(dialog, g_state.backup ? u"Export SMS" : u"Import SMS");
-    SetDlgItemText(dialog, kSmsTargetLabel, g_state.backup ? u"Export to:" : u"Import from:");
+    SHSetNavBarText(dialog, state.backup ? u"Export SMS" : u"Import SMS");
+    SetDlgItemText(dialog, kSmsTargetLabel, state.backup ? u"Export to:" : u"Import from:");
 
-    g_state.bold = CreateBoldFont();
-    g_state.normal = CreateNormalFont();
+    state.bold = CreateBoldFont();
+    state.normal = CreateNormalFont();
     for (int id : {kSmsTargetLabel, kSmsListLabel})
-        SetWindowFont(GetDlgItem(dialog, id), g_state.bold, true);
+        SetWindowFont(GetDlgItem(dialog, id), state.bold, true);
     for (int id : {kSmsChangePath, kSmsPathBox, kSmsList})
-        SetWindowFont(GetDlgItem(dialog, id), g_state.normal, true);
+        SetWindowFont(GetDlgItem(dialog, id), state.normal, true);
 
-    if (g_contentHeight == 0) {
-        const int textHeight = GetDC(dialog).GetTextMetrics().tmHeight;
-        const int buttonHeight = GetWindowRect(GetDlgItem(dialog, kSmsChangePath)).Height();
-        g_contentHeight = SmsDialogContentHeight(textHeight, buttonHeight);
-    }
-    UpdateDialogScrollBar(dialog, g_contentHeight);
-    if (g_state.backup) ReadStore(dialog);
+    const int textHeight = GetDC(dialog).GetTextMetrics().tmHeight;
+    const int buttonHeight = GetWindowRect(GetDlgItem(dialog, kSmsChangePath)).Height();
+    state.contentHeight = SmsDialogContentHeight(textHeight, buttonHeight);
+    UpdateDialogScrollBar(dialog, state.contentHeight);
+    if (state.backup) ReadStore(dialog);
 }
 
 void Paint(HWND dialog) {
@@ -126,7 +138,11 @@ void ChooseExportFile(HWND dialog) {
                    {u"CSV File (*.csv)", u"*.csv"},
                    {u"Folder and File", u""}};
     ofn.nMaxFile = kFileBuffer;
-    if (!GetSaveFileName(ofn)) return;
+    ofn.initialDir = StartFolderFor(dialog, kSmsPathBox);
+    if (!GetSaveFileName(ofn)) {
+        ForgetRefusedPath(dialog, kSmsPathBox);
+        return;
+    }
     // "Folder and File" has no extension, and the box then leaves a bare dot: the name is
     // the folder to create.
     if (!ofn.file.empty() && ofn.file.back() == u'.') ofn.file.pop_back();
@@ -139,12 +155,16 @@ void LoadDataFile(HWND dialog) {
     ofn.filters = {{u"Data File (*.dat)", u"*.dat"}};
     ofn.nMaxFile = kFileBuffer;
     ofn.defExt = u"dat";
-    if (!GetOpenFileName(ofn)) return;
+    ofn.initialDir = StartFolderFor(dialog, kSmsPathBox);
+    if (!GetOpenFileName(ofn)) {
+        ForgetRefusedPath(dialog, kSmsPathBox);
+        return;
+    }
     if (!TreeDeleteAllItems(GetDlgItem(dialog, kSmsList))) {
         Warn(dialog, kOperationFailed);
         return;
     }
-    ClearSmsTree(ProgramSmsTree());
+    ClearSmsTree(Tree(dialog));
     SetDlgItemText(dialog, kSmsPathBox, ofn.file);
     const ResultCode result = Run(dialog, OperationKind::LoadSmsDataFile, ofn.file);
     if (result != 0) {
@@ -154,10 +174,13 @@ void LoadDataFile(HWND dialog) {
     }
 }
 
+const FilePageSteps& Steps();
+
 void Finish(HWND dialog) {
     HWND list = GetDlgItem(dialog, kSmsList);
+    const bool backup = State(dialog).backup;
     std::u16string path;
-    if (g_state.backup) {
+    if (backup) {
         path = GetWindowText(GetDlgItem(dialog, kSmsPathBox), kPathMax);
         if (path.empty()) {
             Warn(dialog, u"Invalid file path. Please set a valid file path.");
@@ -168,50 +191,43 @@ void Finish(HWND dialog) {
         return;
     }
     TreeViewChecks checks(list);
-    if (!SyncChecksToTree(&checks, &ProgramSmsTree())) {
+    if (!SyncChecksToTree(&checks, &Tree(dialog))) {
         Warn(dialog, kOperationFailed);
         return;
     }
     OperationSummary summary;
-    const ResultCode result = g_state.backup ? Run(dialog, OperationKind::ExportSms, path, &summary)
-                                             : Run(dialog, OperationKind::RestoreSms, {}, &summary);
+    const ResultCode result = backup ? Run(dialog, OperationKind::ExportSms, path, &summary)
+                                     : Run(dialog, OperationKind::RestoreSms, {}, &summary);
     if (result != 0) {
         Warn(dialog, ResultMessage(result));
         return;
     }
     MessageBox(dialog,
-               SuccessTextWithSummary(g_state.backup ? u"Export succeeded." : u"Import succeeded.",
+               SuccessTextWithSummary(backup ? u"Export succeeded." : u"Import succeeded.",
                                       summary),
                u"Success", MB_ICONINFORMATION);
-    EndAndRelease(dialog, kDoneKey);
+    EndFilePage(Steps(), dialog, kDoneKey);
 }
 
-LRESULT Command(HWND dialog, int id) {
-    switch (id) {
-        case kSmsChangePath:
-            if (g_state.backup) {
-                ChooseExportFile(dialog);
-            } else {
-                LoadDataFile(dialog);
-            }
-            return TRUE;
-        case IDOK:
-        case kDoneKey:
-            Finish(dialog);
-            return TRUE;
-        case kDialogHelp:
-            ShowHelpAt(g_state.backup ? u"Backup SMS" : u"Restore SMS");
-            return TRUE;
-        case kDialogCancel:
-            EndAndRelease(dialog, kDialogCancel);
-            return TRUE;
+void ChangePath(HWND dialog) {
+    if (State(dialog).backup) {
+        ChooseExportFile(dialog);
+    } else {
+        LoadDataFile(dialog);
     }
-    return FALSE;
+}
+
+// WM_INITDIALOG needs the tree the page was handed, so SmsDialogProc handles it itself.
+void InitialiseUnused(HWND, LPARAM) {}
+
+const FilePageSteps& Steps() {
+    static constexpr FilePageSteps kSteps{InitialiseUnused, Paint,          ChangePath, Finish,
+                                          ClearListAndTree, kSmsChangePath, 0};
+    return kSteps;
 }
 
 // Only a click on a check box counts; a click on the text changes no tick.
 void NoteClick(HWND dialog, const NMHDR& header) {
-    if (header.code != NM_CLICK || header.idFrom != static_cast<std::uintptr_t>(kSmsList)) return;
     HWND list = GetDlgItem(dialog, kSmsList);
     TVHITTESTINFO hit;
     hit.pt = ScreenToClient(list, header.ptScreen);
@@ -221,35 +237,56 @@ void NoteClick(HWND dialog, const NMHDR& header) {
     }
 }
 
-}  // namespace
-
-LRESULT SmsDialogProc(HWND dialog, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG:
-            Initialise(dialog, lParam);
-            return TRUE;
-        case WM_PAINT:
-            Paint(dialog);
-            return TRUE;
-        case WM_SETTINGCHANGE:
-            UpdateDialogScrollBar(dialog, g_contentHeight);
-            return FALSE;
-        case WM_VSCROLL:
-            ScrollDialogForMessage(dialog, wParam, ScrollRedraw::Redrawing);
-            return TRUE;
-        case WM_NOTIFY:
-            if (lParam != 0) NoteClick(dialog, *reinterpret_cast<const NMHDR*>(lParam));
-            return FALSE;
-        case WM_CHECKCLICKED: {
-            TreeViewChecks checks(GetDlgItem(dialog, kSmsList));
-            PropagateCheckClick(checks, reinterpret_cast<CheckItem>(lParam));
-            return TRUE;
+LRESULT Notify(HWND dialog, NMHDR& header) {
+    if (header.idFrom != static_cast<std::uintptr_t>(kSmsList)) return FALSE;
+    switch (header.code) {
+        case NM_CLICK:
+            NoteClick(dialog, header);
+            break;
+        case TVN_KEYDOWN:
+            // Space toggles the current item's box; it then propagates as a click does.
+            if (reinterpret_cast<NMTVKEYDOWN&>(header).wVKey == VK_SPACE) {
+                HTREEITEM item = TreeGetNextItem(GetDlgItem(dialog, kSmsList), nullptr, TVGN_CARET);
+                if (item != nullptr)
+                    PostMessage(dialog, WM_CHECKCLICKED, 0, reinterpret_cast<LPARAM>(item));
+            }
+            break;
+        case TVN_GETDISPINFO: {
+            auto& info = reinterpret_cast<NMTVDISPINFO&>(header);
+            if (info.lParam != 0 && info.text != nullptr)
+                *info.text = SmsItemLabel(*reinterpret_cast<const SmsNode*>(info.lParam));
+            break;
         }
-        case WM_COMMAND:
-            return Command(dialog, LOWORD(wParam));
-        case WM_CLOSE:
-            EndAndRelease(dialog, 0);
-            return TRUE;
     }
     return FALSE;
+}
+
+}  // namespace
+
+LRESULT SmsDialogProc(SmsTree& tree, HWND dialog, std::uint32_t message, WPARAM wParam,
+                      LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG:
+            Initialise(dialog, lParam, tree);
+            return TRUE;
+        case WM_NOTIFY:
+            if (lParam != 0) return Notify(dialog, *reinterpret_cast<NMHDR*>(lParam));
+            return FALSE;
+        case WM_CHECKCLICKED: {
+            HWND list = GetDlgItem(dialog, kSmsList);
+            TreeViewChecks checks(list);
+            // Every tick of the propagation reaches the view at once, in one repaint.
+            TreeSetRedraw(list, false);
+            PropagateCheckClick(checks, reinterpret_cast<CheckItem>(lParam));
+            TreeSetRedraw(list, true);
+            return TRUE;
+        }
+    }
+    return DispatchFilePage(Steps(), dialog, message, wParam, lParam);
+}
+
+DialogProc SmsDialogFor(SmsTree& tree) {
+    return [&tree](HWND dialog, std::uint32_t message, WPARAM wParam, LPARAM lParam) {
+        return SmsDialogProc(tree, dialog, message, wParam, lParam);
+    };
 }

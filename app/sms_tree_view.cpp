@@ -25,3 +25,8 @@ void TreeViewChecks::SetState(CheckItem item, std::uint32_t state) {
 CheckItem TreeViewChecks::Insert(CheckItem parent, std::u16string_view label) {
     return TreeInsertItem(tree_, AsTreeItem(parent), label, kStateTicked, TVIS_STATEIMAGEMASK);
 }
+
+CheckItem TreeViewChecks::InsertNode(CheckItem parent, const SmsNode& node) {
+    return TreeInsertCallbackItem(tree_, AsTreeItem(parent), reinterpret_cast<LPARAM>(&node),
+                                  kStateTicked, TVIS_STATEIMAGEMASK);
+}

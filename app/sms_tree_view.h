@@ -12,6 +12,9 @@ class TreeViewChecks : public CheckTree {
     std::uint32_t State(CheckItem item) override;
     void SetState(CheckItem item, std::uint32_t state) override;
     CheckItem Insert(CheckItem parent, std::u16string_view label) override;
+    // Keeps the node, whose label the dialog gives each time the item is shown (TVN_GETDISPINFO
+    // with the node as lParam); the node must outlive the item.
+    CheckItem InsertNode(CheckItem parent, const SmsNode& node) override;
 
   private:
     HWND tree_;

@@ -64,13 +64,17 @@ std::u16string SmsItemLabel(const SmsNode& node) {
     return m->text;
 }
 
+CheckItem CheckTree::InsertNode(CheckItem parent, const SmsNode& node) {
+    return Insert(parent, SmsItemLabel(node));
+}
+
 bool FillSmsTreeView(const SmsNode* node, CheckTree* tree, CheckItem parent) {
     if (node == nullptr || tree == nullptr) return false;
     std::vector<std::pair<const SmsNode*, CheckItem>> pending{{node, parent}};
     while (!pending.empty()) {
         auto [current, under] = pending.back();
         pending.pop_back();
-        CheckItem item = tree->Insert(under, SmsItemLabel(*current));
+        CheckItem item = tree->InsertNode(under, *current);
         if (item == nullptr) return false;
         // Reversed, so the children are appended to their item in stored order.
         for (int i = SmsChildCount(*current); i-- > 0;) {

@@ -30,6 +30,9 @@ struct CheckTree {
     virtual void SetState(CheckItem item, std::uint32_t state) = 0;
     // Appends a ticked, collapsed item under parent (null: the top level); null on failure.
     virtual CheckItem Insert(CheckItem parent, std::u16string_view label) = 0;
+    // The same for node; a list that draws its labels itself when shown overrides this and keeps
+    // the node instead of a copy of its label.
+    virtual CheckItem InsertNode(CheckItem parent, const SmsNode& node);
 };
 
 // State image 2 and no higher bit; anything else, image 0 included, is not ticked.

@@ -8,6 +8,9 @@ file(MAKE_DIRECTORY ${VELLORO_SCREENSHOT_DIR})
 # test, and the sanitizer's suppressions compiled into the test program.
 set(VELLORO_GUI_TEST_ENV "QT_QPA_PLATFORM=offscreen")
 
+# QtTest delivers key presses through the shortcut map, as a real key does.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+
 function(velloro_gui_test_dir name)
     cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
@@ -20,7 +23,7 @@ function(velloro_gui_test_dir name)
     add_executable(velloro_${name}_tests ${sources})
     target_include_directories(velloro_${name}_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/ui)
     target_link_libraries(velloro_${name}_tests PRIVATE ${T_LIBS} velloro_test_support
-                          GTest::gtest_main)
+                          Qt6::Test GTest::gtest_main)
     target_compile_definitions(velloro_${name}_tests PRIVATE
         VELLORO_SCREENSHOT_DIR="${VELLORO_SCREENSHOT_DIR}")
     gtest_discover_tests(velloro_${name}_tests

@@ -2,17 +2,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QStyledItemDelegate>
-#include <QTreeWidget>
 #include <algorithm>
-#include <unordered_set>
 
 #include "platform/text.h"
 #include "ui/drawing.h"
@@ -61,102 +56,30 @@ class ProgressControl : public QProgressBar, public ProgressBar {
     }
     void Apply() {
         // An empty range would make the toolkit's bar a busy indicator; the phone's stays empty.
-        if (state.max > state.min) {
+        const bool filled = state.max > state.min;
+        if (filled) {
             setRange(state.min, state.max);
         } else {
             setRange(0, 1);
         }
-        setValue(state.max > state.min ? state.pos : 0);
-        if (isVisible()) repaint();
+        setValue(filled ? state.pos : 0);
+        // A job blocks the event loop, so the bar paints itself, but only when the pixels change:
+        // a million steps would otherwise cost a million paints.
+        const long long drawn = filled ? static_cast<long long>(state.pos - state.min) * width() /
+                                             (state.max - state.min)
+                                       : 0;
+        if (isVisible() && drawn != drawnWidth_) repaint();
+        drawnWidth_ = drawn;
     }
     ProgressBarState state{0, 100, 0, 10};
-};
-
-// Exposes the view's own idea of where an item's check box is, so hit tests and the driver's
-// clicks agree with what the toolkit toggles.
-class CheckDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::initStyleOption;
-    using QStyledItemDelegate::QStyledItemDelegate;
-};
-
-class TreeControl : public QTreeWidget {
-  public:
-    explicit TreeControl(QWidget* parent) : QTreeWidget(parent) {
-        setItemDelegate(&delegate_);
-        header()->hide();
-        setColumnCount(1);
-        setRootIsDecorated(true);
-        setSelectionMode(QAbstractItemView::SingleSelection);
-        viewport()->installEventFilter(this);
-    }
-    ~TreeControl() override { setItemDelegate(nullptr); }
-
-    QRect CheckRect(QTreeWidgetItem* item) {
-        const QModelIndex index = indexFromItem(item);
-        if (!index.isValid()) return {};
-        const QRect visual = visualRect(index);
-        if (visual.isEmpty()) return {};
-        QStyleOptionViewItem option;
-        initViewItemOption(&option);
-        option.rect = visual;
-        delegate_.initStyleOption(&option, index);
-        return style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, this);
-    }
-    QRect TextRect(QTreeWidgetItem* item) {
-        const QModelIndex index = indexFromItem(item);
-        QStyleOptionViewItem option;
-        initViewItemOption(&option);
-        option.rect = visualRect(index);
-        delegate_.initStyleOption(&option, index);
-        return style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this);
-    }
-    QTreeWidgetItem* ItemAt(const QPoint& p) { return itemAt(p); }
-    QTreeWidgetItem* ItemOf(const QModelIndex& index) { return itemFromIndex(index); }
-    QModelIndex IndexOf(QTreeWidgetItem* item) { return indexFromItem(item); }
-    // Handles given out and not yet deleted; a stale handle is refused, never dereferenced.
-    std::unordered_set<QTreeWidgetItem*> live;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == viewport() && event->type() == QEvent::MouseButtonRelease) {
-            const auto* mouse = static_cast<QMouseEvent*>(event);
-            auto* dialog = dynamic_cast<DialogWidget*>(parentWidget());
-            if (mouse->button() == Qt::LeftButton && dialog != nullptr) {
-                const QPoint global = mouse->globalPosition().toPoint();
-                NMHDR header;
-                header.hwndFrom = ToHwnd(this);
-                header.idFrom = property("ctrlId").toUInt();
-                header.code = NM_CLICK;
-                header.ptScreen = {global.x(), global.y()};
-                dialog->Dispatch(WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
-            }
-        }
-        return QTreeWidget::eventFilter(watched, event);
-    }
 
   private:
-    CheckDelegate delegate_;
+    long long drawnWidth_ = -1;
 };
 
-TreeControl* ToTree(HWND window) {
-    return dynamic_cast<TreeControl*>(ToWidget(window));
-}
 QComboBox* ToCombo(HWND window) {
     return dynamic_cast<QComboBox*>(ToWidget(window));
 }
-QTreeWidgetItem* ToItem(HTREEITEM item) {
-    return reinterpret_cast<QTreeWidgetItem*>(item);
-}
-HTREEITEM ToHandle(QTreeWidgetItem* item) {
-    return reinterpret_cast<HTREEITEM>(item);
-}
-
-// Item handles are only trusted when the tree still holds them.
-bool Holds(TreeControl* tree, HTREEITEM item) {
-    return tree != nullptr && item != nullptr && tree->live.count(ToItem(item)) != 0;
-}
-
 }  // namespace
 
 QWidget* MakeControl(DialogWidget* dialog, const std::u16string& className, const QString& text,
@@ -196,7 +119,7 @@ QWidget* MakeControl(DialogWidget* dialog, const std::u16string& className, cons
                          [combo](int) { SendCommand(combo, CBN_SELCHANGE); });
         control = combo;
     } else if (cls == u"systreeview32") {
-        control = new TreeControl(dialog);
+        control = MakeTreeControl(dialog, style);
     } else if (cls == u"msctls_progress32") {
         control = new ProgressControl(dialog);
     }
@@ -285,126 +208,4 @@ std::u16string ComboGetItemText(HWND window, int index) {
     QComboBox* combo = ui::ToCombo(window);
     if (combo == nullptr || index < 0 || index >= combo->count()) return {};
     return ui::FromQString(combo->itemText(index));
-}
-
-namespace {
-Qt::CheckState CheckStateOf(std::uint32_t state) {
-    return ((state & TVIS_STATEIMAGEMASK) >> 12) == 2 ? Qt::Checked : Qt::Unchecked;
-}
-}  // namespace
-
-HTREEITEM TreeInsertItem(HWND window, HTREEITEM parent, std::u16string_view text,
-                         std::uint32_t state, std::uint32_t stateMask) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (tree == nullptr || (parent != nullptr && !ui::Holds(tree, parent))) return nullptr;
-    // The tree (or its parent item) owns the item.
-    QTreeWidgetItem* item =
-        parent == nullptr ? new QTreeWidgetItem(tree) : new QTreeWidgetItem(ui::ToItem(parent));
-    tree->live.insert(item);
-    item->setText(0, ui::ToQString(text));
-    if ((tree->property("winStyle").toUInt() & TVS_CHECKBOXES) != 0) {
-        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-        const std::uint32_t image = (state & stateMask & TVIS_STATEIMAGEMASK) >> 12;
-        item->setCheckState(0, image == 2 ? Qt::Checked : Qt::Unchecked);
-    }
-    return ui::ToHandle(item);
-}
-
-bool TreeDeleteAllItems(HWND window) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (tree == nullptr) return false;
-    tree->clear();
-    tree->live.clear();
-    return true;
-}
-
-int TreeGetCount(HWND window) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (tree == nullptr) return 0;
-    int count = 0;
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it)
-        ++count;
-    return count;
-}
-
-HTREEITEM TreeGetNextItem(HWND window, HTREEITEM handle, int relation) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (tree == nullptr) return nullptr;
-    if (relation == TVGN_ROOT) return ui::ToHandle(tree->topLevelItem(0));
-    if (!ui::Holds(tree, handle)) return nullptr;
-    QTreeWidgetItem* item = ui::ToItem(handle);
-    switch (relation) {
-        case TVGN_CHILD:
-            return ui::ToHandle(item->child(0));
-        case TVGN_PARENT:
-            return ui::ToHandle(item->parent());
-        case TVGN_NEXT:
-        case TVGN_PREVIOUS: {
-            const QModelIndex index = tree->IndexOf(item);
-            const QModelIndex sibling =
-                index.siblingAtRow(index.row() + (relation == TVGN_NEXT ? 1 : -1));
-            return sibling.isValid() ? ui::ToHandle(tree->ItemOf(sibling)) : nullptr;
-        }
-        default:
-            return nullptr;
-    }
-}
-
-std::uint32_t TreeGetItemState(HWND window, HTREEITEM handle, std::uint32_t mask) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (!ui::Holds(tree, handle)) return 0;
-    QTreeWidgetItem* item = ui::ToItem(handle);
-    if ((item->flags() & Qt::ItemIsUserCheckable) == 0) return 0;
-    const std::uint32_t image = item->checkState(0) == Qt::Checked ? 2 : 1;
-    return INDEXTOSTATEIMAGEMASK(image) & mask;
-}
-
-bool TreeSetItemState(HWND window, HTREEITEM handle, std::uint32_t state, std::uint32_t mask) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (!ui::Holds(tree, handle)) return false;
-    if ((mask & TVIS_STATEIMAGEMASK) != 0)
-        ui::ToItem(handle)->setCheckState(0, CheckStateOf(state));
-    return true;
-}
-
-std::u16string TreeGetItemText(HWND window, HTREEITEM handle) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (!ui::Holds(tree, handle)) return {};
-    return ui::FromQString(ui::ToItem(handle)->text(0));
-}
-
-bool TreeExpand(HWND window, HTREEITEM handle, bool expand) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (!ui::Holds(tree, handle)) return false;
-    ui::ToItem(handle)->setExpanded(expand);
-    return true;
-}
-
-HTREEITEM TreeHitTest(HWND window, TVHITTESTINFO& info) {
-    info.flags = TVHT_NOWHERE;
-    info.hItem = nullptr;
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (tree == nullptr) return nullptr;
-    const QPoint p(info.pt.x, info.pt.y);
-    QTreeWidgetItem* item = tree->ItemAt(p);
-    if (item == nullptr) return nullptr;
-    const QRect row = tree->visualItemRect(item);
-    if (tree->CheckRect(item).contains(p)) {
-        info.flags = TVHT_ONITEMSTATEICON;
-    } else if (p.x() < row.left()) {
-        info.flags = TVHT_ONITEMINDENT;
-    } else if (tree->TextRect(item).contains(p)) {
-        info.flags = TVHT_ONITEMLABEL;
-    } else {
-        info.flags = TVHT_ONITEMRIGHT;
-    }
-    info.hItem = ui::ToHandle(item);
-    return info.hItem;
-}
-
-RECT TreeGetCheckBoxRect(HWND window, HTREEITEM handle) {
-    ui::TreeControl* tree = ui::ToTree(window);
-    if (!ui::Holds(tree, handle)) return {};
-    const QRect r = tree->CheckRect(ui::ToItem(handle));
-    return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
 }

@@ -45,15 +45,25 @@ std::u16string ComboGetItemText(HWND combo, int index);
 // A null parent is the tree's root.
 HTREEITEM TreeInsertItem(HWND tree, HTREEITEM parent, std::u16string_view text, std::uint32_t state,
                          std::uint32_t stateMask);
+// An item without text of its own: each time it is shown (or its text asked) the dialog gets
+// WM_NOTIFY TVN_GETDISPINFO with lParam and fills the text.
+HTREEITEM TreeInsertCallbackItem(HWND tree, HTREEITEM parent, LPARAM lParam, std::uint32_t state,
+                                 std::uint32_t stateMask);
+// WM_SETREDRAW: while off, insertions and tick changes are kept from the view, which takes them
+// all at once when redraw is turned back on.
+bool TreeSetRedraw(HWND tree, bool redraw);
 bool TreeDeleteAllItems(HWND tree);
 int TreeGetCount(HWND tree);
-// TVGN_ROOT (item ignored), TVGN_NEXT, TVGN_PREVIOUS, TVGN_PARENT, TVGN_CHILD; null when none.
+// TVGN_ROOT and TVGN_CARET (item ignored), TVGN_NEXT, TVGN_PREVIOUS, TVGN_PARENT, TVGN_CHILD; null
+// when none.
 HTREEITEM TreeGetNextItem(HWND tree, HTREEITEM item, int relation);
 // The item's state bits within mask (only TVIS_STATEIMAGEMASK is kept); 0 for a bad item.
 std::uint32_t TreeGetItemState(HWND tree, HTREEITEM item, std::uint32_t mask);
 bool TreeSetItemState(HWND tree, HTREEITEM item, std::uint32_t state, std::uint32_t mask);
 std::u16string TreeGetItemText(HWND tree, HTREEITEM item);
 bool TreeExpand(HWND tree, HTREEITEM item, bool expand);
+// Makes item the current (caret) item.
+bool TreeSelectItem(HWND tree, HTREEITEM item);
 // info.pt in the tree's client coordinates; fills flags and hItem (TVHT_ONITEMSTATEICON when
 // the point is on the item's check box).
 HTREEITEM TreeHitTest(HWND tree, TVHITTESTINFO& info);

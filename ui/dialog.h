@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,15 @@ bool EndDialog(HWND dialog, LRESULT result);
 bool PostMessage(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam);
 // Calls the dialog's handler now (also accepts TB_DELETEBUTTON on a soft-key bar).
 LRESULT SendMessage(HWND window, std::uint32_t message, WPARAM wParam, LPARAM lParam);
+
+// A dialog's user data (GWLP_USERDATA): the state of one open window. The dialog owns it from
+// now on and frees it with itself; setting new data frees the old.
+struct WindowData {
+    virtual ~WindowData() = default;
+};
+bool SetWindowData(HWND dialog, std::unique_ptr<WindowData> data);
+// Null when the window is not a dialog or has no data.
+WindowData* GetWindowData(HWND dialog);
 
 HWND GetDlgItem(HWND dialog, int id);
 int GetDlgCtrlID(HWND control);

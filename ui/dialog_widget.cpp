@@ -4,9 +4,13 @@
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QResizeEvent>
 #include <QSignalBlocker>
+#include <QTextCursor>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/text.h"
 #include "ui/application.h"
@@ -175,6 +179,21 @@ void DialogWidget::resizeEvent(QResizeEvent* event) {
     vbar->setGeometry(width() - kScrollBarWidth, 0, kScrollBarWidth, height());
 }
 
+void DialogWidget::wheelEvent(QWheelEvent* event) {
+    // Only a dialog with a scroll bar scrolls; each notch is three lines, as on the desktop.
+    if ((style & WS_VSCROLL) == 0) {
+        QWidget::wheelEvent(event);
+        return;
+    }
+    wheelRest_ += event->angleDelta().y();
+    const int notches = wheelRest_ / QWheelEvent::DefaultDeltasPerStep;
+    wheelRest_ -= notches * QWheelEvent::DefaultDeltasPerStep;
+    for (int i = 0; i < 3 * std::abs(notches); ++i)
+        Dispatch(WM_VSCROLL, MAKEWPARAM(notches > 0 ? SB_LINEUP : SB_LINEDOWN, 0), 0);
+    if (notches != 0) Dispatch(WM_VSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0), 0);
+    event->accept();
+}
+
 bool DialogWidget::event(QEvent* event) {
     if (event->type() == PostedType()) {
         const auto* posted = static_cast<PostedMessage*>(event);
@@ -219,6 +238,18 @@ LRESULT DialogBoxParam(int templateId, HWND owner, DialogProc proc, LPARAM param
     dialog->hide();
     screen->PopDialog(dialog.get());
     return result;
+}
+
+bool SetWindowData(HWND window, std::unique_ptr<WindowData> data) {
+    DialogWidget* dialog = ToDialog(window);
+    if (dialog == nullptr) return false;
+    dialog->userData = std::move(data);
+    return true;
+}
+
+WindowData* GetWindowData(HWND window) {
+    DialogWidget* dialog = ToDialog(window);
+    return dialog == nullptr ? nullptr : dialog->userData.get();
 }
 
 bool EndDialog(HWND window, LRESULT result) {
@@ -417,6 +448,8 @@ void ScrollWindowEx(HWND window, int dx, int dy, std::uint32_t flags) {
 bool SetForegroundWindow(HWND) {
     if (!ui::HasScreen()) return false;
     ui::ScreenWidget* screen = ui::Screen();
+    // A minimized window is shown and raised by the window manager only once it is restored.
+    screen->setWindowState((screen->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     screen->show();
     screen->raise();
     screen->activateWindow();
@@ -432,11 +465,14 @@ bool SetWindowText(HWND window, std::u16string_view text) {
         dialog->setWindowTitle(q);
         return true;
     }
-    if (!w->setProperty("text", q)) {
-        // Edit boxes keep plain text rather than a "text" property.
-        if (!w->setProperty("plainText", q)) return false;
+    if (auto* edit = dynamic_cast<QPlainTextEdit*>(w); edit != nullptr) {
+        edit->setPlainText(q);
+        // A long path shows its end, the file name, rather than its first lines.
+        edit->moveCursor(QTextCursor::End);
+        edit->ensureCursorVisible();
+        return true;
     }
-    return true;
+    return w->setProperty("text", q);
 }
 
 std::u16string GetWindowText(HWND window, std::size_t maxChars) {

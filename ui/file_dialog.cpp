@@ -1,7 +1,17 @@
 #include "ui/file_dialog.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QWindow>
+#include <memory>
+#include <optional>
+
+#include "platform/text.h"
+#include "ui/message_box.h"
+#include "ui/test_driver.h"
 
 #include "ui/application.h"
 #include "ui/ui_internal.h"
@@ -18,10 +28,65 @@ bool HasExtension(const std::u16string& name) {
     return dot != std::u16string::npos && (slash == std::u16string::npos || dot > slash);
 }
 
+std::uint32_t& LastError() {
+    static std::uint32_t error = 0;
+    return error;
+}
+
+QString StartFolder(const OPENFILENAME& ofn) {
+    if (!ofn.initialDir.empty()) return ui::ToQString(ofn.initialDir);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
+}
+
+void RefuseLongPath(std::size_t maxChars) {
+    LastError() = FNERR_BUFFERTOOSMALL;
+    MessageBox(nullptr,
+               u"The chosen path is too long. Please choose a path of at most " +
+                   DecimalText(static_cast<std::int64_t>(maxChars)) + u" characters.",
+               std::nullopt, MB_ICONEXCLAMATION);
+}
+
+// The description already names its pattern; the toolkit's own copy of it is hidden.
 QString QtFilter(const FileFilter& filter) {
     const QString pattern =
         filter.pattern.empty() ? QStringLiteral("*") : ui::ToQString(filter.pattern);
     return ui::ToQString(filter.description) + QStringLiteral(" (") + pattern + QLatin1Char(')');
+}
+
+// The box as the user gets it: over the phone's screen, in the start folder, each type named
+// once, the given type preselected.
+std::unique_ptr<QFileDialog> MakeFileDialog(const OPENFILENAME& ofn, bool save, int index,
+                                            const QString& startFolder,
+                                            const QStringList& filters) {
+    auto dialog = std::make_unique<QFileDialog>(ui::HasScreen() ? ui::Screen() : nullptr);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The phone's box asks nothing when the name exists; the program decides.
+    dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setDirectory(startFolder);
+    if (ui::HasScreen()) {
+        QWidget* screen = ui::Screen();
+        dialog->setGeometry(QRect(screen->mapToGlobal(QPoint(0, 0)), screen->size()));
+    }
+    dialog->setNameFilters(filters);
+    if (!filters.isEmpty()) dialog->selectNameFilter(filters[index - 1]);
+    if (!ofn.file.empty()) dialog->selectFile(ui::ToQString(ofn.file));
+    return dialog;
+}
+
+// For a driver's answer that asks for a screenshot: the real box with its type list open.
+void ShootFileDialog(QFileDialog& dialog, const std::string& pngPath) {
+    dialog.show();
+    WaitUntil(
+        [&] { return dialog.windowHandle() != nullptr && dialog.windowHandle()->isExposed(); });
+    if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo")))
+        types->showPopup();
+    GrabScreen(pngPath);
+    dialog.reject();
+    ProcessPendingEvents();
 }
 
 bool RunFileDialog(OPENFILENAME& ofn, bool save) {
@@ -29,41 +94,54 @@ bool RunFileDialog(OPENFILENAME& ofn, bool save) {
     const int count = static_cast<int>(ofn.filters.size());
     int index = (ofn.nFilterIndex >= 1 && ofn.nFilterIndex <= count) ? ofn.nFilterIndex : 1;
 
-    FileDialogRecord record{save, ofn.filters, ofn.nFilterIndex, ofn.defExt, ofn.nMaxFile};
+    LastError() = 0;
+    const QString startFolder = StartFolder(ofn);
+    QStringList filters;
+    for (const FileFilter& f : ofn.filters)
+        filters << QtFilter(f);
+    FileDialogRecord record{save,       ofn.filters,  ofn.nFilterIndex,
+                            ofn.defExt, ofn.nMaxFile, ui::FromQString(startFolder)};
     std::optional<FileDialogAnswer> answer;
-    if (auto scripted = ui::DriverAnswerFileDialog(record)) {
+    std::string screenshotPath;
+    if (auto scripted = ui::DriverAnswerFileDialog(record, screenshotPath)) {
         answer = *scripted;
+        if (!screenshotPath.empty()) {
+            ShootFileDialog(*MakeFileDialog(ofn, save, index, startFolder, filters),
+                            screenshotPath);
+        }
         if (answer && answer->filterIndex >= 1 && answer->filterIndex <= count) {
             index = answer->filterIndex;
         }
     } else {
-        QStringList filters;
-        for (const FileFilter& f : ofn.filters)
-            filters << QtFilter(f);
-        QFileDialog dialog(ui::HasScreen() ? ui::Screen() : nullptr);
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        // The phone's box asks nothing when the name exists; the program decides.
-        dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        dialog.setNameFilters(filters);
-        if (count > 0) dialog.selectNameFilter(filters[index - 1]);
-        if (!ofn.file.empty()) dialog.selectFile(ui::ToQString(ofn.file));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
-        const int chosen = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+        const auto dialog = MakeFileDialog(ofn, save, index, startFolder, filters);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return false;
+        const int chosen = static_cast<int>(filters.indexOf(dialog->selectedNameFilter()));
         if (chosen >= 0) index = chosen + 1;
-        answer = FileDialogAnswer{ui::FromQString(dialog.selectedFiles().front()), index};
+        answer = FileDialogAnswer{ui::FromQString(dialog->selectedFiles().front()), index};
     }
     if (!answer || answer->name.empty()) return false;
     std::u16string path = CompleteFileName(answer->name, ofn.filters, index, ofn.defExt);
     // A name the caller's buffer cannot hold is refused, not cut into another file's name.
-    if (ofn.nMaxFile == 0 || path.size() > ofn.nMaxFile - 1) return false;
+    if (ofn.nMaxFile == 0 || path.size() > ofn.nMaxFile - 1) {
+        RefuseLongPath(ofn.nMaxFile == 0 ? 0 : ofn.nMaxFile - 1);
+        return false;
+    }
     ofn.file = std::move(path);
     ofn.nFilterIndex = index;
     return true;
 }
 
 }  // namespace
+
+std::uint32_t CommDlgExtendedError() {
+    return LastError();
+}
+
+std::u16string FolderOfPath(const std::u16string& path) {
+    const std::size_t slash = path.find_last_of(u'/');
+    if (slash == std::u16string::npos) return {};
+    return slash == 0 ? std::u16string(u"/") : path.substr(0, slash);
+}
 
 std::u16string CompleteFileName(const std::u16string& name, const std::vector<FileFilter>& filters,
                                 int filterIndex, const std::u16string& defExt) {

@@ -69,8 +69,9 @@ ScreenWidget::ScreenWidget() {
     startButton_->setText(QStringLiteral("\u2261"));
     startButton_->setPopupMode(QToolButton::InstantPopup);
     auto* menu = new QMenu(startButton_);
-    QAction* rotate = menu->addAction(QStringLiteral("Rotate screen"));
-    rotate->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
+    // The key is bound once, by the shortcut below; the menu only names it, since a second
+    // binding makes every press ambiguous and none of them rotates.
+    QAction* rotate = menu->addAction(QStringLiteral("Rotate screen\tCtrl+R"));
     connect(rotate, &QAction::triggered, this, [this] { Rotate(); });
     startButton_->setMenu(menu);
     auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+R")), this);
@@ -110,6 +111,7 @@ ScreenWidget::ScreenWidget() {
     setWindowTitle(QStringLiteral("Velloro"));
     resize(kDefaultWidth, kDefaultHeight);
     LayoutChrome();
+    notifiedSize_ = area_->size();
     RefreshChrome();
 }
 
@@ -129,6 +131,17 @@ void ScreenWidget::FitDialogs() {
 
 void ScreenWidget::resizeEvent(QResizeEvent*) {
     LayoutChrome();
+    // A resize by the user is a change of screen as a rotation is: the dialogs re-decide their
+    // layout and scroll bars.
+    NotifySizeChange();
+}
+
+void ScreenWidget::NotifySizeChange() {
+    if (area_->size() == notifiedSize_) return;
+    notifiedSize_ = area_->size();
+    const std::vector<DialogWidget*> open = dialogs_;
+    for (DialogWidget* dialog : open)
+        dialog->Dispatch(WM_SETTINGCHANGE, 0, 0);
 }
 
 void ScreenWidget::closeEvent(QCloseEvent* event) {
@@ -227,9 +240,7 @@ void ScreenWidget::SetScreenSize(int w, int h) {
 
 void ScreenWidget::Rotate() {
     SetScreenSize(height(), width());
-    const std::vector<DialogWidget*> open = dialogs_;
-    for (DialogWidget* dialog : open)
-        dialog->Dispatch(WM_SETTINGCHANGE, 0, 0);
+    NotifySizeChange();
 }
 
 }  // namespace ui

@@ -1,15 +1,16 @@
 #include "ui/test_driver.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QGuiApplication>
 #include <QMenu>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QStyleOptionTitleBar>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 #include <deque>
@@ -27,7 +28,7 @@ struct QueuedMessageBoxAnswer {
 
 struct DriverQueues {
     std::deque<QueuedMessageBoxAnswer> messageBoxAnswers;
-    std::deque<std::optional<FileDialogAnswer>> fileAnswers;
+    std::deque<std::pair<std::optional<FileDialogAnswer>, std::string>> fileAnswers;
 };
 
 TestDriver*& ActiveDriver() {
@@ -59,49 +60,17 @@ void SendClick(QWidget* target, const QPoint& at) {
     QApplication::sendEvent(target, &release);
 }
 
-// Nothing frames a window offscreen, yet the caption is part of what the user reads: the style
-// draws the title bar a window manager would put over the box, whose contents start at contentAt.
-void PaintFramedBox(QPainter& painter, QMessageBox& box, QPoint contentAt) {
-    QStyle* style = QApplication::style();
-    QStyleOptionTitleBar bar;
-    bar.initFrom(&box);
-    bar.text = box.windowTitle();
-    bar.titleBarFlags = Qt::Dialog | Qt::WindowTitleHint;
-    bar.titleBarState = Qt::WindowActive | QStyle::State_Active;
-    bar.state |= QStyle::State_Active;
-    bar.subControls = QStyle::SC_TitleBarLabel;
-    const int barHeight = style->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &box);
-    bar.rect = QRect(contentAt - QPoint(0, barHeight), QSize(box.width(), barHeight));
-    const QRect frame = bar.rect.adjusted(-1, -1, 1, box.height() + 1);
-    painter.fillRect(frame, box.palette().color(QPalette::Dark));
-    style->drawComplexControl(QStyle::CC_TitleBar, &bar, &painter, &box);
-    painter.drawPixmap(contentAt, box.grab());
-}
-
 // Shows the box as MessageBox would, without blocking, and writes the screen with the box over
 // it; the box is then answered through its own button so it closes as the user would close it.
 bool ShootMessageBox(const MessageBoxRecord& record, int answer, const std::string& pngPath) {
-    std::unique_ptr<QMessageBox> box = ui::MakeMessageBox(record);
+    std::unique_ptr<ui::MessageBoxWidget> box = ui::MakeMessageBox(record);
     box->setWindowModality(Qt::ApplicationModal);
     box->show();
     WaitUntil([&] { return box->windowHandle() != nullptr && box->windowHandle()->isExposed(); });
     ProcessPendingEvents();
+    const bool written = GrabScreen(pngPath);
 
-    QPixmap shot;
-    if (ui::HasScreen()) {
-        QWidget* screen = ui::Screen();
-        shot = screen->grab();
-        QPainter painter(&shot);
-        PaintFramedBox(painter, *box, screen->mapFromGlobal(box->mapToGlobal(QPoint(0, 0))));
-    } else {
-        shot = box->grab();
-    }
-    const bool written = shot.save(QString::fromStdString(pngPath), "PNG");
-
-    const QMessageBox::StandardButton button = answer == IDYES  ? QMessageBox::Yes
-                                               : answer == IDNO ? QMessageBox::No
-                                                                : QMessageBox::Ok;
-    if (QAbstractButton* pressed = box->button(button)) {
+    if (QAbstractButton* pressed = box->Button(answer)) {
         pressed->click();
     } else {
         box->reject();
@@ -134,14 +103,16 @@ std::optional<int> DriverAnswerMessageBox(const MessageBoxRecord& record) {
 }
 
 std::optional<std::optional<FileDialogAnswer>> DriverAnswerFileDialog(
-    const FileDialogRecord& record) {
+    const FileDialogRecord& record, std::string& screenshotPath) {
     TestDriver* driver = ActiveDriver();
     if (driver == nullptr) return std::nullopt;
     driver->fileDialogs.push_back(record);
     auto& queue = Queues().fileAnswers;
     if (queue.empty()) return std::optional<FileDialogAnswer>();
-    std::optional<FileDialogAnswer> answer = queue.front();
+    auto [answer, shot] = queue.front();
     queue.pop_front();
+    if (!shot.empty()) driver->screenshots.push_back(shot);
+    screenshotPath = std::move(shot);
     return answer;
 }
 
@@ -162,8 +133,9 @@ void TestDriver::QueueMessageBoxAnswer(int answer, std::string screenshotPath) {
     Queues().messageBoxAnswers.push_back({answer, std::move(screenshotPath)});
 }
 
-void TestDriver::QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer) {
-    Queues().fileAnswers.push_back(std::move(answer));
+void TestDriver::QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer,
+                                       std::string screenshotPath) {
+    Queues().fileAnswers.emplace_back(std::move(answer), std::move(screenshotPath));
 }
 
 void RunSteps(std::vector<std::function<void()>> steps) {
@@ -297,5 +269,26 @@ bool CloseScreenWindow() {
 bool GrabScreen(const std::string& pngPath) {
     if (!ui::HasScreen()) return false;
     ProcessPendingEvents();
-    return ui::Screen()->grab().save(QString::fromStdString(pngPath), "PNG");
+    QWidget* screen = ui::Screen();
+    const QRect area(screen->mapToGlobal(QPoint(0, 0)), screen->size());
+    // On a real display the display's own picture, frames and all.
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+        if (QScreen* display = screen->screen(); display != nullptr) {
+            QPixmap shot = display->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+            if (!shot.isNull()) return shot.save(QString::fromStdString(pngPath), "PNG");
+        }
+    }
+    // Offscreen nothing composes windows: boxes, then menus and tooltips, are laid over the
+    // screen with their own pixels where they stand.
+    QPixmap shot = screen->grab();
+    QPainter painter(&shot);
+    for (const bool popups : {false, true}) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            const bool popup = w->windowType() == Qt::ToolTip || w->windowType() == Qt::Popup;
+            if (w == screen || !w->isVisible() || popup != popups) continue;
+            painter.drawPixmap(screen->mapFromGlobal(w->mapToGlobal(QPoint(0, 0))), w->grab());
+        }
+    }
+    painter.end();
+    return shot.save(QString::fromStdString(pngPath), "PNG");
 }

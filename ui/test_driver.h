@@ -26,6 +26,7 @@ struct FileDialogRecord {
     int filterIndex = 0;
     std::u16string defExt;
     std::size_t maxFile = 0;
+    std::u16string initialDir;  // as the box starts: the documents folder when none was given
 };
 
 // What the user does in a file box: types name and picks the type filterIndex (1-based, 0 keeps
@@ -47,7 +48,10 @@ class TestDriver {
     TestDriver& operator=(const TestDriver&) = delete;
 
     void QueueMessageBoxAnswer(int answer, std::string screenshotPath = {});
-    void QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer);
+    // With a screenshotPath, the real box is first shown with its type list open and the screen
+    // written there.
+    void QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer,
+                               std::string screenshotPath = {});
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<FileDialogRecord> fileDialogs;
     std::vector<std::string> screenshots;  // the paths written, in order
@@ -92,3 +96,5 @@ struct HelpViewerState {
 };
 HelpViewerState GetHelpViewerState();
 void CloseHelpViewer();
+// Presses the help window's own Done; false when no help is shown.
+bool PressHelpDone();

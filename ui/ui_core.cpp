@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QOpenGLContext>
 #include <cstdlib>
 #include <unordered_set>
 
@@ -109,6 +110,10 @@ void EnsureApplication() {
     // The toolkit cannot be torn down after main has returned (its thread storage is gone by
     // then), so this one lives to the end; only the layer's own windows are released at exit.
     ui::Immortal<std::unique_ptr<QApplication>>() = std::make_unique<QApplication>(argc, argv);
+    // The first window destroyed (a tooltip, a box) makes the toolkit create its per-thread
+    // context storage, which is then torn down at exit ahead of the layer's windows. Made now, it
+    // outlives the exit actions registered after it.
+    QOpenGLContext::currentContext();
     std::atexit(RunExitActions);
 }
 

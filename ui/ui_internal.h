@@ -1,6 +1,7 @@
 #pragma once
 // The Qt side of the layer: the widgets behind HWNDs. Included only by platform/ui/*.cpp.
 
+#include <QDialog>
 #include <QEvent>
 #include <QFont>
 #include <QMenu>
@@ -20,7 +21,7 @@
 
 class QEventLoop;
 class QLabel;
-class QMessageBox;
+class QAbstractButton;
 class QPushButton;
 class QToolButton;
 
@@ -78,14 +79,17 @@ class DialogWidget : public QWidget {
     MenuBarWidget* menuBar = nullptr;
     SCROLLINFO scroll;
     QScrollBar* vbar = nullptr;
+    std::unique_ptr<WindowData> userData;
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     bool event(QEvent* event) override;
 
   private:
     void OnScrollAction(int action);
+    int wheelRest_ = 0;
     DialogProc proc_;
     QEventLoop* loop_ = nullptr;
 };
@@ -122,6 +126,9 @@ class ScreenWidget : public QWidget {
   private:
     void LayoutChrome();
     void FitDialogs();
+    // Sends WM_SETTINGCHANGE to every open dialog, lowest first, once per new size.
+    void NotifySizeChange();
+    QSize notifiedSize_;
     QWidget* titleBar_;
     QToolButton* startButton_;
     QLabel* title_;
@@ -157,13 +164,29 @@ bool HasScreen();
 #include "ui/test_driver.h"
 
 namespace ui {
+// The tree view with check boxes (TVS_CHECKBOXES in style), in tree_control.cpp.
+QWidget* MakeTreeControl(DialogWidget* dialog, std::uint32_t style);
+
 // Makes a control of a platform class in the dialog; null for an unknown class.
 QWidget* MakeControl(DialogWidget* dialog, const std::u16string& className, const QString& text,
                      std::uint32_t style, int id);
-// The box MessageBox shows for record, not yet shown.
-std::unique_ptr<QMessageBox> MakeMessageBox(const MessageBoxRecord& record);
+// The box MessageBox shows for record, not yet shown: sized to fit the phone's screen and
+// centred on it, its buttons in its text's font.
+class MessageBoxWidget : public QDialog {
+  public:
+    MessageBoxWidget(const MessageBoxRecord& record, QWidget* parent);
+    // The button that answers IDOK, IDYES or IDNO; null when the box has none such.
+    QAbstractButton* Button(int answer) const;
+
+  private:
+    QAbstractButton* ok_ = nullptr;
+    QAbstractButton* yes_ = nullptr;
+    QAbstractButton* no_ = nullptr;
+};
+std::unique_ptr<MessageBoxWidget> MakeMessageBox(const MessageBoxRecord& record);
 // A test driver's answers, when one is active.
 std::optional<int> DriverAnswerMessageBox(const MessageBoxRecord& record);
+// screenshotPath receives where the box should be shot before it is answered (empty: not).
 std::optional<std::optional<FileDialogAnswer>> DriverAnswerFileDialog(
-    const FileDialogRecord& record);
+    const FileDialogRecord& record, std::string& screenshotPath);
 }  // namespace ui

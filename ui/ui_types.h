@@ -66,6 +66,12 @@ struct NMHDR {
     POINT ptScreen;
 };
 constexpr std::int32_t NM_CLICK = -2;
+// Sent by a tree view before it handles a key; NMTVKEYDOWN.
+constexpr std::int32_t TVN_KEYDOWN = -412;
+// Sent by a tree view for the text of an item inserted without one, each time it is shown;
+// NMTVDISPINFO: the dialog fills *text.
+constexpr std::int32_t TVN_GETDISPINFO = -452;
+constexpr std::uint16_t VK_SPACE = 0x20;
 
 // Window styles read by the layer.
 constexpr std::uint32_t WS_VSCROLL = 0x00200000;
@@ -150,6 +156,20 @@ constexpr std::uint32_t TVHT_ONITEMLABEL = 0x0004;
 constexpr std::uint32_t TVHT_ONITEMINDENT = 0x0008;
 constexpr std::uint32_t TVHT_ONITEMRIGHT = 0x0020;
 constexpr std::uint32_t TVHT_ONITEMSTATEICON = 0x0040;
+
+constexpr int TVGN_CARET = 9;
+
+struct NMTVKEYDOWN {
+    NMHDR hdr;
+    std::uint16_t wVKey = 0;
+};
+
+struct NMTVDISPINFO {
+    NMHDR hdr;
+    HTREEITEM item = nullptr;
+    LPARAM lParam = 0;
+    std::u16string* text = nullptr;  // the dialog writes the item's text here
+};
 
 struct TVHITTESTINFO {
     POINT pt;  // in, tree client coordinates

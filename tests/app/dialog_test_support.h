@@ -14,15 +14,15 @@
 #include "platform/phone/phone_editor.h"
 #include "platform/phone/phone_location.h"
 
+#include "app/dialog_procs.h"
 #include "core/operation_request.h"
 #include "gui_test_support.h"
 #include "platform/text.h"
+#include "sms/sms_tree.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/message_box.h"
 #include "ui/shell.h"
-#include "app/dialog_procs.h"
-#include "sms/sms_tree.h"
 
 class DialogTest : public GuiTest {
   protected:
@@ -34,7 +34,6 @@ class DialogTest : public GuiTest {
         frame_ = CreateFrameWindow(u"Velloro");
     }
     void TearDown() override {
-        ClearSmsTree(ProgramSmsTree());
         SetPhonePath("");
         GuiTest::TearDown();
     }
@@ -87,6 +86,7 @@ class DialogTest : public GuiTest {
     }
 
     TempDir files_;
+    SmsTree smsTree_;  // what the main panel hands the SMS page
     std::string phonePath_;
     int phones_ = 0;
     HWND frame_ = nullptr;

@@ -87,30 +87,44 @@ TEST_F(OptionsDialogTest, NameDescendingIsStoredAndTheNextTextExportFollowsIt) {
 }
 
 TEST_F(OptionsDialogTest, AStoredValueOutsideTheListRefusesDoneUntilChosen) {
-    Store(kSortValueName, 5);
-    Store(kSequenceValueName, 2);
-    std::u16string sortBy, sequence;
-    int openAfterRefusal = 0;
-    RunSteps({[&] {
-                  HWND dlg = TopDialog();
-                  sortBy = Shown(dlg, kSortBox);
-                  sequence = Shown(dlg, kSequenceBox);
-              },
-              [&] {
-                  ASSERT_TRUE(PressSoftKey(0));
-                  openAfterRefusal = OpenDialogCount();
-                  ChooseComboItem(GetDlgItem(TopDialog(), kSortBox), 0);
-              },
-              [&] { ASSERT_TRUE(PressSoftKey(0)); }});
-    EXPECT_EQ(Open(kOptionsTemplate, OptionsDialogProc, 0), 0);
-    EXPECT_EQ(sortBy, u"(none)");
-    EXPECT_EQ(sequence, u"Descending");
-    EXPECT_EQ(openAfterRefusal, 1);
-    ASSERT_EQ(driver().messageBoxes.size(), 1u);
-    EXPECT_EQ(driver().messageBoxes[0].text, kDesignate);
-    EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
-    EXPECT_EQ(Stored().sortBy, 1u);
-    EXPECT_EQ(Stored().sequence, 2u);
+    // Either box alone without a selection refuses Done; choosing its first entry then saves.
+    const struct {
+        std::uint32_t sort, sequence;
+        int emptyBox;
+        const char16_t *sortShown, *sequenceShown;
+        std::uint32_t savedSort, savedSequence;
+    } cases[] = {
+        {5, 2, kSortBox, u"(none)", u"Descending", 1, 2},
+        {2, 7, kSequenceBox, u"Sender/Recipients Name", u"(none)", 2, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.emptyBox);
+        driver().messageBoxes.clear();
+        Store(kSortValueName, c.sort);
+        Store(kSequenceValueName, c.sequence);
+        std::u16string sortBy, sequence;
+        int openAfterRefusal = 0;
+        RunSteps({[&] {
+                      HWND dlg = TopDialog();
+                      sortBy = Shown(dlg, kSortBox);
+                      sequence = Shown(dlg, kSequenceBox);
+                  },
+                  [&] {
+                      ASSERT_TRUE(PressSoftKey(0));
+                      openAfterRefusal = OpenDialogCount();
+                      ChooseComboItem(GetDlgItem(TopDialog(), c.emptyBox), 0);
+                  },
+                  [&] { ASSERT_TRUE(PressSoftKey(0)); }});
+        EXPECT_EQ(Open(kOptionsTemplate, OptionsDialogProc, 0), 0);
+        EXPECT_EQ(sortBy, c.sortShown);
+        EXPECT_EQ(sequence, c.sequenceShown);
+        EXPECT_EQ(openAfterRefusal, 1);
+        ASSERT_EQ(driver().messageBoxes.size(), 1u);
+        EXPECT_EQ(driver().messageBoxes[0].text, kDesignate);
+        EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
+        EXPECT_EQ(Stored().sortBy, c.savedSort);
+        EXPECT_EQ(Stored().sequence, c.savedSequence);
+    }
 }
 
 TEST_F(OptionsDialogTest, TheExplanationWrapsToTheWidthAndTheBoxesFollow) {

@@ -7,6 +7,11 @@
 
 #include "app/resource_ids.h"
 #include "dialog_test_support.h"
+
+#include <QApplication>
+#include <QHelpEvent>
+#include <QTest>
+#include <QToolTip>
 #include "sms/sms_data_file.h"
 #include "sms/sms_operations.h"
 
@@ -130,7 +135,7 @@ TEST_F(SmsDialogTest, BackupShowsTheStoreAndTicksFollowTheRules) {
         ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
         ASSERT_TRUE(PressSoftKey(0));
     });
-    EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDoneKey);
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogFor(smsTree_), kBackup), kDoneKey);
 
     EXPECT_TRUE(allTicked);
     EXPECT_EQ(folderLabels,
@@ -150,7 +155,7 @@ TEST_F(SmsDialogTest, BackupShowsTheStoreAndTicksFollowTheRules) {
     const std::vector<std::u16string> texts = TextsInDataFile(files_ / "picked.dat");
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_TRUE(keptText.ends_with(texts[0]));
-    EXPECT_EQ(ProgramSmsTree().root, nullptr);
+    EXPECT_EQ(smsTree_.root, nullptr);
 }
 
 TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
@@ -167,14 +172,15 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
         SCOPED_TRACE(f.written);
         driver().messageBoxes.clear();
         driver().QueueFileDialogAnswer(
-            FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex});
+            FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex},
+            f.filterIndex == 1 ? ScreenshotPath("sms_save_dialog.png") : std::string());
         std::u16string path;
         WhenPageReady(ListFilled, [&](HWND dlg) {
             ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
             path = Text(dlg, kSmsPathBox);
             ASSERT_TRUE(PressSoftKey(0));
         });
-        EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDoneKey);
+        EXPECT_EQ(Open(kSmsTemplate, SmsDialogFor(smsTree_), kBackup), kDoneKey);
         const auto written = files_ / f.written;
         EXPECT_EQ(path, U16(written.string()));
         EXPECT_EQ(BoxTexts(),
@@ -214,12 +220,62 @@ TEST_F(SmsDialogTest, AStoreThatCannotBeReadLeavesAnEmptyListThatCannotBeExporte
                       ASSERT_TRUE(PressSoftKey(0));
                       ChooseMenuItem(kDialogCancel);
                   });
-    EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDialogCancel);
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogFor(smsTree_), kBackup), kDialogCancel);
     EXPECT_EQ(items, 0);
     ASSERT_EQ(driver().messageBoxes.size(), 2u);
     EXPECT_TRUE(driver().messageBoxes[0].text.ends_with(u"(401)"));
     EXPECT_EQ(driver().messageBoxes[1].text, u"Operation failed. Please try again.");
     EXPECT_FALSE(std::filesystem::exists(files_ / "x.dat"));
+}
+
+TEST_F(SmsDialogTest, SpaceOnAFolderPropagatesAndTheListShowsFullLabelsInTooltips) {
+    bool childrenUnticked = false, childrenTicked = false;
+    QString tip;
+    std::u16string label;
+    WhenPageReady(ListFilled, [&](HWND dlg) {
+        HWND list = GetDlgItem(dlg, kSmsList);
+        HTREEITEM top = TreeGetNextItem(list, nullptr, TVGN_ROOT);
+        HTREEITEM inbox = TreeGetNextItem(list, top, TVGN_CHILD);
+        TreeExpand(list, top, true);
+        TreeExpand(list, inbox, true);
+        ProcessPendingEvents();
+        ASSERT_TRUE(TreeSelectItem(list, inbox));
+        QWidget* tree = nullptr;
+        for (QWidget* w : ScreenWidget()->findChildren<QWidget*>()) {
+            if (w->inherits("QTreeView") && w->isVisible()) tree = w;
+        }
+        ASSERT_NE(tree, nullptr);
+        auto all = [&](bool ticked) {
+            for (HTREEITEM c = TreeGetNextItem(list, inbox, TVGN_CHILD); c != nullptr;
+                 c = TreeGetNextItem(list, c, TVGN_NEXT)) {
+                if (Ticked(list, c) != ticked) return false;
+            }
+            return Ticked(list, inbox) == ticked;
+        };
+        QTest::keyClick(tree, Qt::Key_Space);
+        childrenUnticked = WaitUntil([&] { return all(false); });
+        QTest::keyClick(tree, Qt::Key_Space);
+        childrenTicked = WaitUntil([&] { return all(true); });
+
+        // The tooltip of the first message: its whole label.
+        HTREEITEM first = TreeGetNextItem(list, inbox, TVGN_CHILD);
+        label = TreeGetItemText(list, first);
+        const RECT box = TreeGetCheckBoxRect(list, first);
+        auto* viewport = tree->findChild<QWidget*>(QStringLiteral("qt_scrollarea_viewport"));
+        ASSERT_NE(viewport, nullptr);
+        const QPoint at(box.right + 40, (box.top + box.bottom) / 2);
+        QHelpEvent help(QEvent::ToolTip, at, viewport->mapToGlobal(at));
+        QApplication::sendEvent(viewport, &help);
+        WaitUntil([] { return QToolTip::isVisible(); }, 2000);
+        tip = QToolTip::text();
+        GrabScreen(ScreenshotPath("sms_list_tooltip.png"));
+        ChooseMenuItem(kDialogCancel);
+    });
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogFor(smsTree_), 1), kDialogCancel);
+    EXPECT_TRUE(childrenUnticked);
+    EXPECT_TRUE(childrenTicked);
+    EXPECT_FALSE(label.empty());
+    EXPECT_EQ(tip.toStdU16String(), label);
 }
 
 class SmsRestoreTest : public DialogTest {
@@ -279,7 +335,7 @@ TEST_F(SmsRestoreTest, RefusesDoneBeforeLoadingAndABrokenFileThenRestoresTheTick
         GrabScreen(ScreenshotPath("sms_restore.png"));
         ASSERT_TRUE(PressDoneButton());
     }});
-    EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kRestore), kDoneKey);
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogFor(smsTree_), kRestore), kDoneKey);
     EXPECT_EQ(title, u"Import SMS");
     ASSERT_EQ(driver().messageBoxes.size(), 3u);
     EXPECT_EQ(driver().messageBoxes[0].text,

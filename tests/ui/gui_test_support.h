@@ -5,21 +5,32 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QFontDatabase>
 #include <QStringList>
+#include <QWidget>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
+#include "test_support.h"
 #include "ui/application.h"
 #include "ui/controls.h"
 #include "ui/dialog.h"
 #include "ui/shell.h"
 #include "ui/test_driver.h"
-#include "test_support.h"
 
 inline bool Ticked(HWND tree, HTREEITEM item) {
     return TreeGetItemState(tree, item, TVIS_STATEIMAGEMASK) == kStateTicked;
+}
+
+// The phone's screen window (null before one was made).
+inline QWidget* ScreenWidget() {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == QStringLiteral("screen")) return w;
+    }
+    return nullptr;
 }
 
 class GuiTest : public ::testing::Test {
@@ -40,6 +51,13 @@ class GuiTest : public ::testing::Test {
     }
 
     TestDriver& driver() { return *driver_; }
+    // Runs action with the real boxes and file dialogs, as the user gets them; steps scheduled
+    // before (RunSteps) must close them.
+    void WithoutDriver(const std::function<void()>& action) {
+        driver_.reset();
+        action();
+        driver_ = std::make_unique<TestDriver>();
+    }
     std::vector<std::u16string> BoxTexts() const {
         std::vector<std::u16string> texts;
         for (const MessageBoxRecord& box : driver_->messageBoxes)

@@ -196,8 +196,56 @@ TEST_F(Services, ALaterStartAsksTheRunningCopyToComeForward) {
     WriteBytes(stale, "");
     ASSERT_EQ(ClaimSingleInstance(u"velloro-test"), InstanceClaim::First);
     const int before = ForegroundRequestCount();
+    // The running copy was minimized: the later start must bring it back, not only raise it.
+    QWidget* screen = ScreenWidget();
+    ASSERT_NE(screen, nullptr);
+    screen->showMinimized();
+    ProcessPendingEvents();
+    ASSERT_TRUE(screen->isMinimized());
     EXPECT_EQ(ClaimSingleInstance(u"velloro-test"), InstanceClaim::AlreadyRunning);
     EXPECT_TRUE(WaitUntil([&] { return ForegroundRequestCount() == before + 1; }));
+    EXPECT_FALSE(screen->isMinimized());
+    EXPECT_TRUE(screen->isVisible());
+}
+
+TEST_F(Services, MessageBoxesFitThePhoneScreenAndAreShotAsShown) {
+    const std::u16string longText =
+        u"Import failed. SIM card has not enough space. Please make sure SIM card has enough "
+        u"space and try again.(106) " +
+        std::u16string(200, u'x');
+    for (const RECT size : {RECT{0, 0, 480, 640}, RECT{0, 0, 300, 400}}) {
+        SetScreenSize(size.Width(), size.Height());
+        QWidget* screen = ScreenWidget();
+        ASSERT_NE(screen, nullptr);
+        screen->show();
+        const std::string shot =
+            ScreenshotPath("message_box_" + std::to_string(size.Width()) + ".png");
+        driver().QueueMessageBoxAnswer(IDOK, shot);
+        EXPECT_EQ(MessageBox(nullptr, longText, std::nullopt, MB_ICONEXCLAMATION), IDOK);
+        ASSERT_EQ(driver().screenshots.size(), size.Width() == 480 ? 1u : 2u);
+        // The shot is the screen with the box inside it, not a bigger picture around both.
+        const QImage image(QString::fromStdString(shot));
+        EXPECT_EQ(image.width(), size.Width());
+        EXPECT_EQ(image.height(), size.Height());
+    }
+    // The box itself, as MessageBox makes it: narrower than the screen, centred on it.
+    SetScreenSize(300, 400);
+    bool checked = false;
+    RunSteps({[&] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->windowTitle() == QStringLiteral("Error")) {
+                const QRect screen(ScreenWidget()->mapToGlobal(QPoint(0, 0)),
+                                   ScreenWidget()->size());
+                EXPECT_LE(w->width(), screen.width() - 2 * 12);
+                EXPECT_LE(std::abs(w->geometry().center().x() - screen.center().x()), 1);
+                checked = true;
+                w->close();
+            }
+        }
+    }});
+    WithoutDriver([&] { MessageBox(nullptr, longText, std::nullopt, MB_ICONEXCLAMATION); });
+    EXPECT_TRUE(checked);
+    SetScreenSize(480, 640);
 }
 
 TEST_F(Services, OffScreenDrawingReachesTheWindow) {
