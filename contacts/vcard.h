@@ -14,13 +14,13 @@
 #include <cstdio>
 #include <string_view>
 
+#include "contacts/contact_files.h"
 #include "contacts/contact_list.h"
 
 // The property of our own that says a card came from the SIM.
 constexpr std::string_view kVcardSimMarker = "X-VELLORO-SIM";
-// The parameter of our own that names the field of a value whose type another field shares
+// Our own parameter X-VELLORO-FIELD names the field of a value whose type another field shares
 // (Work2, Home2, Email2, Email3, the other address).
-constexpr std::string_view kVcardFieldParam = "X-VELLORO-FIELD";
 constexpr std::u16string_view kVcardOtherAddress = u"OtherAddress";
 
 // A field keeps at most this many UTF-16 units, as a value of the text backup does, so a

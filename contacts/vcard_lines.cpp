@@ -8,18 +8,16 @@ namespace {
 
 constexpr std::size_t kBlockBytes = 1 << 16;
 
-std::string Upper(std::string_view text) {
-    std::string out(text);
+void AssignUpper(std::string& out, std::string_view text) {
+    out.assign(text);
     for (char& c : out)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
 }
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
+void AssignLower(std::string& out, std::string_view text) {
+    out.assign(text);
     for (char& c : out)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
 }
 
 std::string_view Trim(std::string_view text) {
@@ -30,28 +28,29 @@ std::string_view Trim(std::string_view text) {
     return text;
 }
 
-std::string Unquote(std::string_view text) {
+// The text without its blanks around and its quotation marks; a view when there are none.
+std::string_view Unquote(std::string_view text, std::string& scratch) {
     text = Trim(text);
-    std::string out;
+    if (text.find('"') == std::string_view::npos) return text;
+    scratch.clear();
     for (char c : text)
-        if (c != '"') out += c;
-    return out;
+        if (c != '"') scratch += c;
+    return scratch;
 }
 
-// Splits at separators outside double quotes.
-std::vector<std::string_view> SplitOutsideQuotes(std::string_view text, char separator) {
-    std::vector<std::string_view> parts;
+// Calls part(piece) for each piece between separators outside double quotes.
+template <class Part>
+void SplitOutsideQuotes(std::string_view text, char separator, Part&& part) {
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '"') quoted = !quoted;
         if (text[i] == separator && !quoted) {
-            parts.push_back(text.substr(start, i - start));
+            part(text.substr(start, i - start));
             start = i + 1;
         }
     }
-    parts.push_back(text.substr(start));
-    return parts;
+    part(text.substr(start));
 }
 
 bool IsEncodingName(std::string_view upper) {
@@ -59,34 +58,52 @@ bool IsEncodingName(std::string_view upper) {
            upper == "7BIT";
 }
 
+bool NameIs(std::string_view name, std::string_view upper) {
+    if (name.size() != upper.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        char c = name[i];
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (c != upper[i]) return false;
+    }
+    return true;
+}
+
+void AddType(std::string_view type, VcardProperty& property) {
+    type = Trim(type);
+    if (type.empty()) return;
+    property.types.emplace_back();
+    AssignLower(property.types.back(), type);
+}
+
 void AddParameter(std::string_view parameter, VcardProperty& property) {
+    std::string scratch;
     std::size_t equals = parameter.find('=');
     if (equals == std::string_view::npos) {
-        std::string token = Upper(Unquote(parameter));
+        std::string_view token = Unquote(parameter, scratch);
         if (token.empty()) return;
-        if (IsEncodingName(token)) {
-            property.encoding = token;
+        std::string upper;
+        AssignUpper(upper, token);
+        if (IsEncodingName(upper)) {
+            property.encoding = std::move(upper);
         } else {
-            property.types.push_back(Lower(token));
+            AddType(token, property);
         }
         return;
     }
-    std::string name = Upper(Trim(parameter.substr(0, equals)));
-    std::string_view value = parameter.substr(equals + 1);
-    if (name == "TYPE") {
-        std::string types = Unquote(value);
-        for (std::string_view type : SplitOutsideQuotes(types, ','))
-            if (!Trim(type).empty()) property.types.push_back(Lower(Trim(type)));
-    } else if (name == "ENCODING") {
-        property.encoding = Upper(Unquote(value));
-    } else if (name == "CHARSET") {
-        property.charset = Unquote(value);
-    } else if (name == "VALUE") {
-        property.valueType = Lower(Unquote(value));
-    } else if (name == "PREF") {
-        property.types.push_back("pref");
-    } else if (name == "X-VELLORO-FIELD") {
-        property.field = Unquote(value);
+    std::string_view name = Trim(parameter.substr(0, equals));
+    std::string_view value = Unquote(parameter.substr(equals + 1), scratch);
+    if (NameIs(name, "TYPE")) {
+        SplitOutsideQuotes(value, ',', [&](std::string_view type) { AddType(type, property); });
+    } else if (NameIs(name, "ENCODING")) {
+        AssignUpper(property.encoding, value);
+    } else if (NameIs(name, "CHARSET")) {
+        property.charset.assign(value);
+    } else if (NameIs(name, "VALUE")) {
+        AssignLower(property.valueType, value);
+    } else if (NameIs(name, "PREF")) {
+        property.types.emplace_back("pref");
+    } else if (NameIs(name, kVcardFieldParameterName)) {
+        property.field.assign(value);
     }
 }
 
@@ -116,20 +133,19 @@ bool ParseVcardHead(std::string_view line, VcardProperty& property, std::size_t&
     std::string_view fullName = Trim(line.substr(0, nameEnd));
     if (fullName.empty()) return false;
     std::size_t dot = fullName.rfind('.');
-    property.group = dot == std::string_view::npos ? "" : Upper(fullName.substr(0, dot));
-    property.name = Upper(dot == std::string_view::npos ? fullName : fullName.substr(dot + 1));
+    AssignUpper(property.group, dot == std::string_view::npos ? "" : fullName.substr(0, dot));
+    AssignUpper(property.name, dot == std::string_view::npos ? fullName : fullName.substr(dot + 1));
     if (nameEnd < colon) {
         std::string_view parameters = line.substr(nameEnd + 1, colon - nameEnd - 1);
-        for (std::string_view parameter : SplitOutsideQuotes(parameters, ';'))
-            AddParameter(parameter, property);
+        SplitOutsideQuotes(parameters, ';',
+                           [&](std::string_view parameter) { AddParameter(parameter, property); });
     }
     valueStart = colon + 1;
     return true;
 }
 
-VcardPropertyReader::VcardPropertyReader(std::FILE* stream,
-                                         std::function<bool(std::string_view)> wanted)
-    : stream_(stream), wanted_(std::move(wanted)) {}
+VcardPropertyReader::VcardPropertyReader(std::FILE* stream, bool (*wanted)(std::string_view))
+    : stream_(stream), wanted_(wanted) {}
 
 void VcardPropertyReader::DetectMark() {
     markChecked_ = true;
@@ -179,6 +195,7 @@ bool VcardPropertyReader::Refill() {
     }
     unsigned char block[kBlockBytes];
     std::size_t n = std::fread(block, 1, sizeof block, stream_);
+    bytesRead_ += n;
     if (n < sizeof block) {
         eof_ = true;
         if (std::ferror(stream_)) failed_ = true;
@@ -222,20 +239,32 @@ bool VcardPropertyReader::PeekLine() {
     return hasPeeked_;
 }
 
+void ClearVcardProperty(VcardProperty& property) {
+    property.group.clear();
+    property.name.clear();
+    property.types.clear();
+    property.encoding.clear();
+    property.charset.clear();
+    property.valueType.clear();
+    property.field.clear();
+    property.value.clear();
+    property.held = false;
+}
+
 bool VcardPropertyReader::Next(VcardProperty& property) {
     while (PeekLine()) {
         hasPeeked_ = false;
-        std::string first = std::move(peeked_);
-        if (Trim(first).empty()) continue;
-        property = VcardProperty{};
+        first_.swap(peeked_);
+        if (Trim(first_).empty()) continue;
+        ClearVcardProperty(property);
         std::size_t valueStart = 0;
         // A line without a property head is the rest of something passed over (the data lines
         // of a 2.1 photo, say).
-        if (!ParseVcardHead(first, property, valueStart)) continue;
+        if (!ParseVcardHead(first_, property, valueStart)) continue;
         property.held = wanted_(property.name);
         bool quotedPrintable = property.encoding == "QUOTED-PRINTABLE";
-        bool softBreak = quotedPrintable && EndsWithEquals(first);
-        if (property.held) property.value.assign(first, valueStart);
+        bool softBreak = quotedPrintable && EndsWithEquals(first_);
+        if (property.held) property.value.assign(first_, valueStart);
         auto append = [&](std::string_view more) {
             if (!property.held) return;
             std::size_t room = kVcardLineMax - std::min(kVcardLineMax, property.value.size());

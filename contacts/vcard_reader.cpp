@@ -1,7 +1,10 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <array>
 #include <new>
 #include <span>
+#include <unordered_set>
 
 #include "contacts/contact_files.h"
 #include "contacts/vcard.h"
@@ -76,10 +79,39 @@ bool IsOfficeName(std::string_view n) {
 }
 
 bool Wanted(std::string_view n) {
-    return IsOneOf(n, {"BEGIN", "END", "VERSION", "N", "FN", "ORG", "TITLE", "TEL", "EMAIL", "ADR",
-                       "URL", "CATEGORIES", "X-ABLABEL", "X-ABRELATEDNAMES", "RELATED",
-                       "X-ANDROID-CUSTOM", kVcardSimMarker}) ||
-           IsAssistantName(n) || IsSpouseName(n) || IsChildrenName(n) || IsOfficeName(n);
+    static const std::unordered_set<std::string_view> kNames = {"BEGIN",
+                                                                "END",
+                                                                "VERSION",
+                                                                "N",
+                                                                "FN",
+                                                                "ORG",
+                                                                "TITLE",
+                                                                "TEL",
+                                                                "EMAIL",
+                                                                "ADR",
+                                                                "URL",
+                                                                "CATEGORIES",
+                                                                "X-ABLABEL",
+                                                                "X-ABRELATEDNAMES",
+                                                                "RELATED",
+                                                                "X-ANDROID-CUSTOM",
+                                                                kVcardSimMarker,
+                                                                "X-ASSISTANT",
+                                                                "X-MS-ASSISTANT",
+                                                                "X-EVOLUTION-ASSISTANT",
+                                                                "X-KADDRESSBOOK-X-ASSISTANTSNAME",
+                                                                "X-SPOUSE",
+                                                                "X-MS-SPOUSE",
+                                                                "X-EVOLUTION-SPOUSE",
+                                                                "X-KADDRESSBOOK-X-SPOUSENAME",
+                                                                "X-CHILDREN",
+                                                                "X-MS-CHILD",
+                                                                "X-CHILD",
+                                                                "X-OFFICE-LOCATION",
+                                                                "X-EVOLUTION-OFFICE",
+                                                                "X-KADDRESSBOOK-X-OFFICE",
+                                                                "X-MS-LOCATION"};
+    return kNames.contains(n);
 }
 
 bool HasType(const VcardProperty& p, std::string_view type) {
@@ -132,16 +164,10 @@ std::span<const int> AddressChain(const VcardProperty& p) {
     return kOtherAddressChain;
 }
 
-std::u16string StripPrefix(std::u16string text, std::u16string_view prefix) {
-    if (text.size() >= prefix.size() &&
-        EqualsIgnoreCase(std::u16string_view(text).substr(0, prefix.size()), prefix))
-        text.erase(0, prefix.size());
-    return text;
-}
-
 // Some producers escape the colon after a URL's scheme ("http\://"); nothing else of a URL
 // is unescaped, so a web page written by us comes back as it was.
-std::u16string UrlValue(std::u16string text) {
+std::u16string UrlValue(std::u16string_view view) {
+    std::u16string text(view);
     std::size_t scheme = 0;
     while (scheme < text.size() && ((text[scheme] >= u'a' && text[scheme] <= u'z') ||
                                     (text[scheme] >= u'A' && text[scheme] <= u'Z')))
@@ -162,9 +188,16 @@ std::u16string JoinList(const std::vector<std::u16string>& items) {
 
 class CardBuilder {
   public:
-    CardBuilder(bool utf16File, std::int32_t& leftOut) : utf16File_(utf16File), leftOut_(leftOut) {}
+    explicit CardBuilder(std::int32_t& leftOut) : leftOut_(leftOut) {}
 
-    void Build(std::vector<VcardProperty>& properties, ContactList& list) {
+    // One builder serves every card of a file, so its scratch texts keep their room.
+    void Build(std::span<VcardProperty> properties, bool utf16File, ContactList& list) {
+        utf16File_ = utf16File;
+        sim_ = false;
+        firstNumber_.clear();
+        formattedName_.clear();
+        for (std::u16string& field : fields_)
+            field.clear();
         ApplyLabels(properties);
         for (const VcardProperty& p : properties)
             Apply(p);
@@ -172,16 +205,17 @@ class CardBuilder {
             AddSimContact(list, fields_[kFirst], firstNumber_);
             return;
         }
-        FallBackToFormattedName();
-        PhoneContactTexts texts;
+        FallBackToFormattedName(properties);
+        // The fields are moved, not copied: a large file is mostly its texts.
+        PhoneContactRecord record;
         for (std::size_t i = 0; i < kContactFieldCount; ++i)
-            texts[i] = fields_[i];
-        AddPhoneContact(list, texts);
+            record.*kPhoneContactFields[i] = std::move(fields_[i]);
+        list.phone.push_back(std::move(record));
     }
 
   private:
     // Apple's labels name the kind of the property that shares their group.
-    static void ApplyLabels(std::vector<VcardProperty>& properties) {
+    static void ApplyLabels(std::span<VcardProperty> properties) {
         for (const VcardProperty& label : properties) {
             if (label.name != "X-ABLABEL" || label.group.empty()) continue;
             for (VcardProperty& p : properties)
@@ -189,11 +223,20 @@ class CardBuilder {
         }
     }
 
-    std::u16string Text(const VcardProperty& p) const {
+    // The value's text, escapes not yet resolved; valid until the next call.
+    const std::u16string& Text(const VcardProperty& p) {
         if (p.encoding == "QUOTED-PRINTABLE") {
-            return DecodeVcardCharset(DecodeQuotedPrintable(p.value), p.charset);
+            DecodeVcardCharsetInto(DecodeQuotedPrintable(p.value), p.charset, false, decoded_);
+        } else {
+            DecodeVcardCharsetInto(p.value, p.charset, utf16File_, decoded_);
         }
-        return utf16File_ ? Utf8ToUtf16(p.value) : DecodeVcardCharset(p.value, p.charset);
+        return decoded_;
+    }
+
+    // The value's text with its escapes resolved; valid until the next call.
+    const std::u16string& Unescaped(const VcardProperty& p) {
+        UnescapeVcardInto(Text(p), unescaped_);
+        return unescaped_;
     }
 
     void Apply(const VcardProperty& p) {
@@ -204,22 +247,19 @@ class CardBuilder {
         } else if (n == "N") {
             ApplyName(SplitVcardValue(Text(p), u';'));
         } else if (n == "FN") {
-            formattedName_ = UnescapeVcard(Text(p));
+            formattedName_ = Unescaped(p);
         } else if (n == "ORG") {
             ApplyOrganization(SplitVcardValue(Text(p), u';'));
         } else if (n == "TITLE") {
-            Place(kJobTitle, UnescapeVcard(Text(p)));
+            Place(kJobTitle, Unescaped(p));
         } else if (n == "URL") {
-            std::u16string text = Text(p);
-            Place(kWebPage, p.valueType == "text" ? UnescapeVcard(text) : UrlValue(text));
+            Place(kWebPage, p.valueType == "text" ? Unescaped(p) : UrlValue(Text(p)));
         } else if (n == "CATEGORIES") {
             Join(kCategories, JoinList(SplitVcardValue(Text(p), u',')));
         } else if (n == "TEL") {
             ApplyNumber(p);
         } else if (n == "EMAIL") {
-            std::u16string address = StripPrefix(UnescapeVcard(Text(p)), u"mailto:");
-            others_.push_back(address);
-            PlaceMarked(p, kEmailChain, address);
+            PlaceMarked(p, kEmailChain, Unescaped(p));
         } else if (n == "ADR") {
             ApplyAddress(p, SplitVcardValue(Text(p), u';'));
         } else {
@@ -239,11 +279,19 @@ class CardBuilder {
         Place(kDepartment, JoinList(units));
     }
 
+    // vCard 4.0 gives numbers as tel: URIs; a plain text number is taken as it is.
+    std::u16string_view Number(const VcardProperty& p) {
+        std::u16string_view number = Unescaped(p);
+        if (p.valueType == "uri" && number.size() >= 4 &&
+            EqualsIgnoreCase(number.substr(0, 4), u"tel:"))
+            number.remove_prefix(4);
+        return number;
+    }
+
     void ApplyNumber(const VcardProperty& p) {
-        std::u16string number = StripPrefix(UnescapeVcard(Text(p)), u"tel:");
+        std::u16string_view number = Number(p);
         if (number.empty()) return;
         if (firstNumber_.empty()) firstNumber_ = CutAtUnits(number, kVcardFieldMax);
-        others_.push_back(number);
         PlaceMarked(p, TelChain(p), number);
     }
 
@@ -278,15 +326,15 @@ class CardBuilder {
     void ApplyPerson(const VcardProperty& p) {
         const std::string& n = p.name;
         if (IsAssistantName(n)) {
-            Place(kAssistant, UnescapeVcard(Text(p)));
+            Place(kAssistant, Unescaped(p));
         } else if (IsSpouseName(n)) {
-            Place(kSpouse, UnescapeVcard(Text(p)));
+            Place(kSpouse, Unescaped(p));
         } else if (IsChildrenName(n)) {
-            Join(kChildren, UnescapeVcard(Text(p)));
+            Join(kChildren, Unescaped(p));
         } else if (IsOfficeName(n)) {
-            Place(kOffice, UnescapeVcard(Text(p)));
+            Place(kOffice, Unescaped(p));
         } else if (n == "X-ABRELATEDNAMES" || n == "RELATED") {
-            ApplyRelation(p.types, UnescapeVcard(Text(p)));
+            ApplyRelation(p.types, Unescaped(p));
         } else if (n == "X-ANDROID-CUSTOM") {
             std::vector<std::u16string> parts = SplitVcardValue(Text(p), u';');
             if (parts.size() < 3 || parts[0] != u"vnd.android.cursor.item/relation") return;
@@ -313,12 +361,12 @@ class CardBuilder {
     }
 
     void PlaceMarked(const VcardProperty& p, std::span<const int> chain,
-                     const std::u16string& value) {
+                     std::u16string_view value) {
         PlaceIn(chain, p.field.empty() ? -1 : ContactFieldIndex(U16(p.field)), value);
     }
 
     // The marked field when it is one of the chain's and free, else the chain's first free one.
-    void PlaceIn(std::span<const int> chain, int marked, const std::u16string& value) {
+    void PlaceIn(std::span<const int> chain, int marked, std::u16string_view value) {
         if (value.empty()) return;
         if (marked >= 0 && std::ranges::find(chain, marked) != chain.end() &&
             fields_[marked].empty()) {
@@ -333,35 +381,41 @@ class CardBuilder {
         ++leftOut_;
     }
 
-    void Place(int field, const std::u16string& value) {
+    void Place(int field, std::u16string_view value) {
         PlaceIn(std::span<const int>(&field, 1), -1, value);
     }
 
     // Lists (categories, children) gather every value given.
-    void Join(int field, const std::u16string& value) {
+    void Join(int field, std::u16string_view value) {
         if (value.empty()) return;
-        std::u16string joined = fields_[field].empty() ? value : fields_[field] + u", " + value;
+        std::u16string joined = fields_[field];
+        if (!joined.empty()) joined += u", ";
+        joined += value;
         fields_[field] = CutAtUnits(joined, kVcardFieldMax);
     }
 
     // A card named only by FN (vCard 4.0 does not require N) keeps that name as its first name,
     // unless FN is just the card's company, number or address, as we write it for a nameless
     // contact.
-    void FallBackToFormattedName() {
+    void FallBackToFormattedName(std::span<VcardProperty> properties) {
         if (formattedName_.empty()) return;
         for (int field : {kTitle, kFirst, kMiddle, kLast, kSuffix, kCompany})
             if (!fields_[field].empty()) return;
-        if (std::ranges::find(others_, formattedName_) != others_.end()) return;
+        for (const VcardProperty& p : properties) {
+            if (p.name == "TEL" && Number(p) == formattedName_) return;
+            if (p.name == "EMAIL" && Unescaped(p) == formattedName_) return;
+        }
         fields_[kFirst] = CutAtUnits(formattedName_, kVcardFieldMax);
     }
 
-    bool utf16File_;
+    bool utf16File_ = false;
     std::int32_t& leftOut_;
     std::array<std::u16string, kContactFieldCount> fields_;
     bool sim_ = false;
     std::u16string firstNumber_;
     std::u16string formattedName_;
-    std::vector<std::u16string> others_;
+    std::u16string decoded_;
+    std::u16string unescaped_;
 };
 
 bool IsCardBoundary(const VcardProperty& p, std::string_view name) {
@@ -374,21 +428,28 @@ bool IsCardBoundary(const VcardProperty& p, std::string_view name) {
 
 class VcardFileReader {
   public:
-    VcardFileReader(std::FILE* stream, ContactList& list, VcardReadCounts& counts)
-        : properties_(stream, Wanted), list_(list), counts_(counts) {}
+    VcardFileReader(std::FILE* stream, std::uint64_t sizeHint, ContactList& list,
+                    VcardReadCounts& counts)
+        : sizeHint_(sizeHint),
+          properties_(stream, Wanted),
+          list_(list),
+          counts_(counts),
+          builder_(counts.valuesLeftOut) {}
 
     bool Run() {
-        VcardProperty p;
-        while (properties_.Next(p)) {
-            std::string name = p.name;
+        while (true) {
+            // The slots of the card being read are reused from card to card, with their room.
+            if (used_ == card_.size()) card_.emplace_back();
+            VcardProperty& p = card_[used_];
+            if (!properties_.Next(p)) break;
             if (IsCardBoundary(p, "BEGIN")) {
                 Begin();
             } else if (IsCardBoundary(p, "END")) {
                 End();
             } else if (inCard_ && depth_ == 0) {
-                Keep(std::move(p));
+                Keep(p);
             }
-            lastName_ = std::move(name);
+            lastName_.assign(p.name);
         }
         return !properties_.failed();
     }
@@ -403,7 +464,7 @@ class VcardFileReader {
         }
         inCard_ = true;
         depth_ = 0;
-        card_.clear();
+        used_ = 0;
         properties_.SetVersion21(false);
     }
 
@@ -415,28 +476,46 @@ class VcardFileReader {
         }
         inCard_ = false;
         ++counts_.cards;
-        CardBuilder builder(properties_.wasUtf16(), counts_.valuesLeftOut);
-        builder.Build(card_, list_);
-        card_.clear();
+        MakeRoom();
+        builder_.Build(std::span<VcardProperty>(card_.data(), used_), properties_.wasUtf16(),
+                       list_);
+        used_ = 0;
     }
 
-    void Keep(VcardProperty&& p) {
+    // A large file's records would otherwise be moved again at every growth of the list; the
+    // size of the cards read so far tells roughly how many the whole file holds.
+    void MakeRoom() {
+        std::vector<PhoneContactRecord>& phone = list_.phone;
+        if (sizeHint_ == 0 || phone.size() < phone.capacity()) return;
+        double perCard = static_cast<double>(properties_.bytesRead()) / counts_.cards;
+        auto estimate = static_cast<std::size_t>(static_cast<double>(sizeHint_) / perCard * 1.1);
+        try {
+            phone.reserve(std::max(estimate, 2 * phone.size() + 16));
+        } catch (const std::bad_alloc&) {
+            // The list then grows as it can.
+        }
+    }
+
+    void Keep(const VcardProperty& p) {
         if (p.name == "VERSION") {
             properties_.SetVersion21(p.value.starts_with("2"));
             return;
         }
         if (!p.held) return;
-        if (card_.size() >= kMaxCardProperties) {
+        if (used_ >= kMaxCardProperties) {
             ++counts_.valuesLeftOut;
             return;
         }
-        card_.push_back(std::move(p));
+        ++used_;
     }
 
+    std::uint64_t sizeHint_;
     VcardPropertyReader properties_;
     ContactList& list_;
     VcardReadCounts& counts_;
+    CardBuilder builder_;
     std::vector<VcardProperty> card_;
+    std::size_t used_ = 0;
     bool inCard_ = false;
     int depth_ = 0;
     std::string lastName_;
@@ -444,22 +523,34 @@ class VcardFileReader {
 
 }  // namespace
 
-std::int32_t ReadVcardStream(ContactList& list, std::FILE* stream, VcardReadCounts* counts) {
+namespace {
+
+std::int32_t ReadStream(ContactList& list, std::FILE* stream, std::uint64_t sizeHint,
+                        VcardReadCounts* counts) {
     VcardReadCounts local;
     VcardReadCounts& c = counts != nullptr ? *counts : local;
     try {
-        VcardFileReader reader(stream, list, c);
+        VcardFileReader reader(stream, sizeHint, list, c);
         return reader.Run() ? kContactFileDone : kContactFileUnusable;
     } catch (const std::bad_alloc&) {
         return kContactFileUnusable;
     }
 }
 
+}  // namespace
+
+std::int32_t ReadVcardStream(ContactList& list, std::FILE* stream, VcardReadCounts* counts) {
+    return ReadStream(list, stream, 0, counts);
+}
+
 std::int32_t ReadVcardFile(ContactList& list, std::u16string_view path, VcardReadCounts* counts) {
     if (path.data() == nullptr) return kContactFileFailed;
     UniqueFile file = OpenFile(path, "rb");
     if (!file) return kContactFileUnusable;
-    return ReadVcardStream(list, file.get(), counts);
+    struct stat st {};
+    std::uint64_t size =
+        fstat(fileno(file.get()), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return ReadStream(list, file.get(), size, counts);
 }
 
 bool LooksLikeVcard(std::string_view head) {

@@ -90,37 +90,74 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 std::u16string DecodeVcardCharset(std::string_view bytes, std::string_view charset) {
-    if (IsCharsetName(charset, {"UTF-8", "UTF8"})) return Utf8ToUtf16(bytes);
-    if (IsCharsetName(charset, {"ISO-8859-1", "ISO8859-1", "LATIN1", "WINDOWS-1252", "CP1252"}))
-        return AnsiToUtf16(bytes);
-    return IsValidUtf8(bytes) ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);
+    std::u16string out;
+    DecodeVcardCharsetInto(bytes, charset, false, out);
+    return out;
+}
+
+void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bool utf8Known,
+                            std::u16string& out) {
+    // Plain ASCII is the same in every charset here, and it is most of a file.
+    std::size_t ascii = 0;
+    while (ascii < bytes.size() && static_cast<unsigned char>(bytes[ascii]) < 0x80)
+        ++ascii;
+    if (ascii == bytes.size()) {
+        out.resize(bytes.size());
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            out[i] = static_cast<unsigned char>(bytes[i]);
+        return;
+    }
+    bool utf8 = utf8Known || IsCharsetName(charset, {"UTF-8", "UTF8"});
+    bool ansi = !utf8 && IsCharsetName(charset, {"ISO-8859-1", "ISO8859-1", "LATIN1",
+                                                 "WINDOWS-1252", "CP1252"});
+    if (!utf8 && !ansi) utf8 = IsValidUtf8(bytes);
+    out = utf8 ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);
 }
 
 namespace {
 
-// separator 0 splits nowhere.
-std::vector<std::u16string> Split(std::u16string_view value, char16_t separator) {
-    std::vector<std::u16string> parts(1);
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        char16_t c = value[i];
-        if (separator != 0 && c == separator) {
-            parts.emplace_back();
-        } else if (c == u'\\' && i + 1 < value.size()) {
-            char16_t next = value[++i];
+// Appends one piece of a value: escapes resolved, line breaks of any form as CR LF. Stops at
+// an unescaped separator (0 stops nowhere) and returns where it stopped.
+std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t separator,
+                            std::u16string& out) {
+    while (i < value.size()) {
+        std::size_t run = i;
+        while (run < value.size() && value[run] != u'\\' && value[run] != u'\r' &&
+               value[run] != u'\n' && (separator == 0 || value[run] != separator))
+            ++run;
+        out.append(value.substr(i, run - i));
+        i = run;
+        if (i == value.size() || value[i] == separator) return i;
+        char16_t c = value[i++];
+        if (c == u'\\') {
+            if (i == value.size()) {
+                out += c;
+                return i;
+            }
+            char16_t next = value[i++];
             if (next == u'n' || next == u'N') {
-                parts.back() += u"\r\n";
+                out += u"\r\n";
             } else if (next == u'\\' || next == u',' || next == u';' || next == u':') {
-                parts.back() += next;
+                out += next;
             } else {
-                parts.back() += c;
-                parts.back() += next;
+                out += c;
+                out += next;
             }
         } else {
-            parts.back() += c;
+            out += u"\r\n";
+            if (c == u'\r' && i < value.size() && value[i] == u'\n') ++i;
         }
     }
-    for (std::u16string& part : parts)
-        part = NormalizeLineBreaks(part);
+    return i;
+}
+
+std::vector<std::u16string> Split(std::u16string_view value, char16_t separator) {
+    std::vector<std::u16string> parts(1);
+    std::size_t i = AppendUnescaped(value, 0, separator, parts.back());
+    while (i < value.size()) {
+        parts.emplace_back();
+        i = AppendUnescaped(value, i + 1, separator, parts.back());
+    }
     return parts;
 }
 
@@ -131,23 +168,14 @@ std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t 
 }
 
 std::u16string UnescapeVcard(std::u16string_view value) {
-    return std::move(Split(value, 0).front());
+    std::u16string out;
+    UnescapeVcardInto(value, out);
+    return out;
 }
 
-std::u16string NormalizeLineBreaks(std::u16string_view text) {
-    if (text.find_first_of(u"\r\n") == std::u16string_view::npos) return std::u16string(text);
-    std::u16string out;
-    out.reserve(text.size() + 8);
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c == u'\r' || c == u'\n') {
-            out += u"\r\n";
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-        } else {
-            out += c;
-        }
-    }
-    return out;
+void UnescapeVcardInto(std::u16string_view value, std::u16string& out) {
+    out.clear();
+    AppendUnescaped(value, 0, 0, out);
 }
 
 std::u16string_view CutAtUnits(std::u16string_view text, std::size_t max) {

@@ -19,14 +19,15 @@ bool IsValidUtf8(std::string_view bytes);
 // Windows-1252, its superset, as address books that claim it mean); no charset or an unknown
 // one: UTF-8 when the bytes are well-formed UTF-8, else Windows-1252.
 std::u16string DecodeVcardCharset(std::string_view bytes, std::string_view charset);
+// The same into out, whose room is reused; utf8Known skips the charset and takes UTF-8.
+void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bool utf8Known,
+                            std::u16string& out);
 
 // Splits at each unescaped separator (';' for structured values, ',' for lists) and unescapes
 // each part: \\ \, \; \: and \n or \N (a line break, CR LF); any other backslash stays.
 std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t separator);
 std::u16string UnescapeVcard(std::u16string_view value);
-
-// Every line break (CR LF, LF, CR) as CR LF.
-std::u16string NormalizeLineBreaks(std::u16string_view text);
+void UnescapeVcardInto(std::u16string_view value, std::u16string& out);
 
 // The text cut to at most max units, never between the halves of a surrogate pair.
 std::u16string_view CutAtUnits(std::u16string_view text, std::size_t max);
