@@ -1,6 +1,7 @@
 #include <expat.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -21,7 +22,7 @@ constexpr int kLoadProgressRange = 1000;
 // hostile path cannot make a tree too deep for the views that draw it.
 constexpr std::size_t kMaxFolderDepth = 255;
 constexpr std::int64_t kEpochMillisecondsFrom1601 = kFileTimeEpochOffsetSeconds * 1000;
-constexpr std::int64_t kTicksPerMillisecond = 10'000;
+constexpr std::uint64_t kTicksPerMillisecond = 10'000;
 // Enough UTF-8 bytes for kSmsTextMax units in any case (four bytes give at most two units).
 constexpr std::size_t kTextBytesNeeded = 4 * kSmsTextMax + 4;
 
@@ -54,13 +55,14 @@ bool ParseInt64(std::string_view text, std::int64_t& value) {
 }
 
 // A time in milliseconds since 1970 as a FILETIME; times before 1601 or beyond its range are
-// clamped to its ends.
+// clamped to its ends (the last whole millisecond, so that writing it again gives it back).
 FILETIME FileTimeFromMilliseconds(std::int64_t ms) {
+    constexpr auto kLastMs =
+        static_cast<std::int64_t>(UINT64_MAX / kTicksPerMillisecond) - kEpochMillisecondsFrom1601;
     if (ms <= -kEpochMillisecondsFrom1601) return FILETIME{};
-    auto since1601 = static_cast<std::uint64_t>(ms + kEpochMillisecondsFrom1601);
-    constexpr std::uint64_t kMax = UINT64_MAX / kTicksPerMillisecond;
-    if (since1601 > kMax) return FileTimeFromUint64(UINT64_MAX);
-    return FileTimeFromUint64(since1601 * kTicksPerMillisecond);
+    ms = std::min(ms, kLastMs);
+    return FileTimeFromUint64(static_cast<std::uint64_t>(ms + kEpochMillisecondsFrom1601) *
+                              kTicksPerMillisecond);
 }
 
 std::u16string_view DefaultFolder(std::size_t type) {
