@@ -165,9 +165,18 @@ std::span<const int> AddressChain(const VcardProperty& p) {
 }
 
 // Some producers escape the colon after a URL's scheme ("http\://"); nothing else of a URL
-// is unescaped, so a web page written by us comes back as it was.
+// is unescaped, so a web page written by us comes back as it was. A line break (a
+// quoted-printable one) comes out as CR LF, as in every other field.
 std::u16string UrlValue(std::u16string_view view) {
-    std::u16string text(view);
+    std::u16string text;
+    for (std::size_t i = 0; i < view.size(); ++i) {
+        if (view[i] != u'\r' && view[i] != u'\n') {
+            text += view[i];
+            continue;
+        }
+        text += u"\r\n";
+        if (view[i] == u'\r' && i + 1 < view.size() && view[i + 1] == u'\n') ++i;
+    }
     std::size_t scheme = 0;
     while (scheme < text.size() && ((text[scheme] >= u'a' && text[scheme] <= u'z') ||
                                     (text[scheme] >= u'A' && text[scheme] <= u'Z')))

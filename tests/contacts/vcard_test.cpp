@@ -361,6 +361,9 @@ const ReaderCase kReaderCases[] = {
      Card("VERSION:3.0\r\nN;ENCODING=b:QWJj\r\nTEL;TYPE=CELL:1\r\n"),
      {},
      {PhoneRecord({{u"MobileTelephoneNumber", u"1"}})}},
+    {"QuotedPrintableLineBreaksInAUrlAreLineBreaks",
+     Card("VERSION:2.1\r\nURL;ENCODING=QUOTED-PRINTABLE:http://a=0D=0Ab=0D c=0A\r\n"), {},
+     {PhoneRecord({{u"WebPage", u"http://a\r\nb\r\n c\r\n"}})}},
     {"NotAVcardFile", "Hello\r\nthis is: no card\r\nEND:VCARD\r\n", {}, {}},
 };
 // clang-format on
