@@ -40,6 +40,12 @@ bool IsKnownAttribute(std::string_view name) {
 
 // UTF-8 text cut to at most max UTF-16 units, never between the halves of a surrogate pair.
 std::u16string LimitedUtf16(std::string_view utf8, std::size_t max) {
+    // Addresses, names and most texts are plain ASCII, which needs no decoding.
+    std::size_t ascii = 0;
+    std::size_t end = std::min(utf8.size(), max);
+    while (ascii < end && static_cast<unsigned char>(utf8[ascii]) < 0x80)
+        ++ascii;
+    if (ascii == utf8.size()) return std::u16string(utf8.begin(), utf8.end());
     std::u16string text = Utf8ToUtf16(utf8.substr(0, std::min(utf8.size(), 4 * max + 4)));
     if (text.size() > max) {
         std::size_t end = max;
