@@ -1,8 +1,7 @@
-# The Qt side: the platform's window layer, the program's windows, and the program.
+# The Qt side: the window layer (ui/) and the program's windows (app/).
 find_package(Qt6 REQUIRED COMPONENTS Widgets Network)
 
-file(GLOB VELLORO_UI_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/platform/ui/*.cpp)
-add_library(velloro_ui STATIC ${VELLORO_UI_SOURCES})
+velloro_add_library(velloro_ui ui)
 set_target_properties(velloro_ui PROPERTIES AUTOMOC ON)
 target_link_libraries(velloro_ui PUBLIC velloro_platform Qt6::Widgets Qt6::Network)
 target_compile_definitions(velloro_ui PRIVATE
@@ -14,22 +13,5 @@ qt_add_resources(velloro_ui velloro_resource_data
     BASE ${PROJECT_SOURCE_DIR}/resources
     FILES ${VELLORO_RESOURCE_DATA})
 
-# The program's windows exist only once their sources do.
-file(GLOB VELLORO_APP_SOURCES CONFIGURE_DEPENDS
-     ${PROJECT_SOURCE_DIR}/shell/*.cpp
-     ${PROJECT_SOURCE_DIR}/contacts/*_dialog.cpp
-     ${PROJECT_SOURCE_DIR}/sms/*_dialog.cpp
-     ${PROJECT_SOURCE_DIR}/core/progress_window.cpp)
-list(FILTER VELLORO_APP_SOURCES EXCLUDE REGEX "/shell/(dialog_math[^/]*|main)\\.cpp$")
-if(VELLORO_APP_SOURCES)
-    add_library(velloro_app STATIC ${VELLORO_APP_SOURCES})
-    target_link_libraries(velloro_app PUBLIC velloro_core velloro_ui)
-    if(TARGET velloro_dialog_math)
-        target_link_libraries(velloro_app PUBLIC velloro_dialog_math)
-    endif()
-endif()
-
-if(EXISTS ${PROJECT_SOURCE_DIR}/shell/main.cpp AND TARGET velloro_app)
-    add_executable(velloro ${PROJECT_SOURCE_DIR}/shell/main.cpp)
-    target_link_libraries(velloro PRIVATE velloro_app)
-endif()
+velloro_add_library(velloro_app app)
+target_link_libraries(velloro_app PUBLIC velloro_core velloro_ui velloro_dialog_math)

@@ -35,8 +35,8 @@ std::int32_t ConvertSimToPhoneContacts(ContactList& list) {
 
 ResultCode CopySimContactsToPhone(ProgressBar* bar) {
     ContactJob job;
-    if (OpenSimPhonebook(job.sim) != kSimDone) return 201;
-    if (!OpenPhoneContactStore(job.store)) return 203;
+    if (OpenSimPhonebook(job.sim) != kSimDone) return kCopySimInitFailed;
+    if (!OpenPhoneContactStore(job.store)) return kCopyComInitFailed;
     int total = 0;
     if (bar != nullptr) {
         std::int32_t used = SimUsedEntryCount(job.sim);
@@ -44,10 +44,10 @@ ResultCode CopySimContactsToPhone(ProgressBar* bar) {
         if (used > 0) total = 2 * used;
         BeginProgress(bar, total);
     }
-    if (ReadSimContacts(job.sim, &job.list, bar) < 0) return 202;
+    if (ReadSimContacts(job.sim, &job.list, bar) < 0) return kCopySimAccessFailed;
     ConvertSimToPhoneContacts(job.list);
     std::int32_t failed = 0;
-    if (WritePhoneContacts(job.store, &job.list, failed, bar) < 0) return failed > 0 ? 205 : 204;
+    if (WritePhoneContacts(job.store, &job.list, failed, bar) < 0) return failed > 0 ? kCopyPartial : kCopyContactsAccessFailed;
     EndProgress(bar, total);
-    return 0;
+    return kResultSuccess;
 }

@@ -16,36 +16,36 @@ SimPart WriteSimPart(ContactJob& job, ProgressBar* bar, ResultCode& result) {
     if (WriteSimContacts(job.sim, &job.list, needed, free, failed, bar) >= 0)
         return SimPart::Complete;
     if (needed > free) {
-        result = 106;
+        result = kImportSimFull;
         return SimPart::Stopped;
     }
     if (failed > 0) {
-        result = 107;
+        result = kImportSimPartial;
         return SimPart::Partial;
     }
-    result = 105;
+    result = kImportSimAccessFailed;
     return SimPart::Stopped;
 }
 
 // 0, 110 with some contacts failed, 109 when nothing could be attempted.
 ResultCode WritePhonePart(ContactJob& job, ProgressBar* bar) {
     std::int32_t failed = 0;
-    if (WritePhoneContacts(job.store, &job.list, failed, bar) >= 0) return 0;
-    return failed > 0 ? 110 : 109;
+    if (WritePhoneContacts(job.store, &job.list, failed, bar) >= 0) return kResultSuccess;
+    return failed > 0 ? kImportPhonePartial : kImportContactsAccessFailed;
 }
 
 ResultCode WriteChosenStores(ContactJob& job, std::int32_t contactType, ProgressBar* bar,
                              int& total) {
     bool sim = contactType != ContactTypeChoice::Phone;
     bool phone = contactType != ContactTypeChoice::Sim;
-    if (sim && OpenSimPhonebook(job.sim) != kSimDone) return 104;
-    if (phone && !OpenPhoneContactStore(job.store)) return 108;
+    if (sim && OpenSimPhonebook(job.sim) != kSimDone) return kImportSimInitFailed;
+    if (phone && !OpenPhoneContactStore(job.store)) return kImportComInitFailed;
     if (bar != nullptr) {
         if (sim) total += SimContactCount(job.list);
         if (phone) total += PhoneContactCount(job.list);
         BeginProgress(bar, total);
     }
-    ResultCode result = 0;
+    ResultCode result = kResultSuccess;
     bool simPartial = false;
     if (sim) {
         SimPart part = WriteSimPart(job, bar, result);
@@ -54,21 +54,21 @@ ResultCode WriteChosenStores(ContactJob& job, std::int32_t contactType, Progress
     }
     result = WritePhonePart(job, bar);
     if (!simPartial) return result;
-    if (result == 0) return 107;
-    return result == 110 ? 111 : result;
+    if (result == kResultSuccess) return kImportSimPartial;
+    return result == kImportPhonePartial ? kImportSimAndPhonePartial : result;
 }
 
 }  // namespace
 
 ResultCode ImportContactsFromFile(std::u16string_view path, std::int32_t contactType,
                                   ProgressBar* bar) {
-    if (NoPath(path)) return 102;
+    if (NoPath(path)) return kImportInvalidPath;
     if (contactType != ContactTypeChoice::Sim && contactType != ContactTypeChoice::Phone &&
         contactType != ContactTypeChoice::SimAndPhone)
-        return 101;
+        return kImportInvalidContactType;
     ContactJob job;
     // The whole file is read before any store is opened, so an unreadable file touches none.
-    if (ReadContactFile(job.list, path) < 0) return 103;
+    if (ReadContactFile(job.list, path) < 0) return kImportFileUnreadable;
     int total = 0;
     ResultCode result = WriteChosenStores(job, contactType, bar, total);
     if (result == 0) EndProgress(bar, total);

@@ -28,11 +28,7 @@ constexpr std::size_t kRequestPathMax = 257;
 struct OperationRequest {
     HWND owner = nullptr;
     std::uint32_t kind = 0;
-    std::u16string path;          // empty for kinds 3, 5 and 6
+    std::u16string path;           // empty for kinds 3, 5 and 6
     std::int32_t contactType = 0;  // kinds 1 and 2
     SmsTree* smsTree = nullptr;    // kinds 4 to 7; not owned
 };
-
-// Runs the operation the request's kind names, driving bar (which may be null). A kind outside
-// 1 to 7 runs nothing and yields 0.
-ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar);

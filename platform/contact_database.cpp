@@ -42,16 +42,6 @@ int FieldOfSlot(int slot, bool setter) {
     return FieldBySlot(setter)[static_cast<std::size_t>(slot)];
 }
 
-const std::string& ColumnList() {
-    static const std::string columns = [] {
-        std::string list;
-        for (const ContactProperty& p : kContactProperties)
-            list += (list.empty() ? "" : ", ") + Utf16ToUtf8(p.property);
-        return list;
-    }();
-    return columns;
-}
-
 void BindFields(Statement& stmt,
                 const std::array<std::optional<std::u16string>, kContactFieldCount>& f) {
     for (std::size_t i = 0; i < kContactFieldCount; ++i) {
@@ -87,26 +77,17 @@ HRESULT IContact::SetProperty(int setterSlot, std::u16string_view value) {
 HRESULT IContact::Save() {
     if (db_->phone->faults.Trips(FaultPoint::ContactsSave)) return E_FAIL;
     PhoneDb& db = *db_->phone->db;
-    static const std::string insertSql = [] {
-        std::string marks;
-        for (std::size_t i = 0; i < kContactFieldCount; ++i)
-            marks += i == 0 ? "?" : ", ?";
-        return "INSERT INTO contacts(" + ColumnList() + ") VALUES (" + marks + ")";
-    }();
-    static const std::string updateSql = [] {
-        std::string sets;
-        for (std::size_t i = 0; i < kContactFieldCount; ++i)
-            sets += (i == 0 ? "" : ", ") + Utf16ToUtf8(kContactProperties[i].property) + " = ?" +
-                    std::to_string(i + 1);
-        return "UPDATE contacts SET " + sets + " WHERE id = ?" +
-               std::to_string(kContactFieldCount + 1);
-    }();
-    auto stmt = db.Prepare(rowId_ == 0 ? insertSql.c_str() : updateSql.c_str());
+    // Parameters are numbered in field order, the row id after them.
+    static const std::string updateSql = "UPDATE contacts SET " + ContactColumnList(" = ?") +
+                                         " WHERE id = ?" + std::to_string(kContactFieldCount + 1);
+    Transaction tx(db);
+    if (!tx.ok()) return E_FAIL;
+    auto stmt = db.Prepare(rowId_ == 0 ? ContactInsertSql() : updateSql);
     if (stmt == nullptr) return E_FAIL;
     BindFields(*stmt, fields_);
     if (rowId_ != 0) stmt->Bind(static_cast<int>(kContactFieldCount) + 1, rowId_);
     stmt->Step();
-    if (!stmt->ok()) return E_FAIL;
+    if (!stmt->ok() || !tx.Commit()) return E_FAIL;
     if (rowId_ == 0) {
         rowId_ = sqlite3_last_insert_rowid(db.handle());
         items_->rowIds.push_back(rowId_);
@@ -136,8 +117,8 @@ HRESULT IPOutlookItemCollection::Item(int index, ComPtr<IContact>& item) {
     FaultSet& faults = db_->phone->faults;
     if (faults.TripsAt(FaultPoint::ContactsItem, index)) return E_FAIL;
     if (index < 1 || static_cast<std::size_t>(index) > items_->rowIds.size()) return E_INVALIDARG;
-    static const std::string sql = "SELECT " + ColumnList() + " FROM contacts WHERE id = ?";
-    auto load = db_->phone->db->Prepare(sql.c_str());
+    static const std::string sql = "SELECT " + ContactColumnList() + " FROM contacts WHERE id = ?";
+    auto load = db_->phone->db->Prepare(sql);
     if (load == nullptr) return E_FAIL;
     std::int64_t rowId = items_->rowIds[static_cast<std::size_t>(index) - 1];
     load->Bind(1, rowId);

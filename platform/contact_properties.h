@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 struct ContactProperty {
@@ -66,3 +67,9 @@ constexpr std::array<ContactProperty, kContactFieldCount> kContactProperties = {
 
 // The position of a backup field name (letter case ignored), or -1.
 int ContactFieldIndex(std::u16string_view field);
+
+// The contact table's columns in field order, "Title, FirstName, ...", each name followed by
+// suffix (" TEXT" for the schema, " = ?" for an update).
+std::string ContactColumnList(std::string_view suffix = {});
+// Adds a contact: the 43 columns bound as parameters 1 to 43 in field order.
+const std::string& ContactInsertSql();

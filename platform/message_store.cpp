@@ -2,14 +2,23 @@
 
 #include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 #include "platform/phone/message_rows.h"
 #include "platform/phone/phone_db.h"
 #include "platform/phone/phone_location.h"
 #include "platform/text.h"
 
+// Subfolders by parent, keyed by the case-folded name, so a restore of many folders looks each
+// name up at once. Filled from the table on first use under a parent; the job lock keeps other
+// writers out while it lives.
+struct FolderNames {
+    std::unordered_map<std::u16string, FolderRow> byName;
+};
+
 struct MapiState {
     std::shared_ptr<PhoneConnection> phone;
+    std::unordered_map<std::int64_t, FolderNames> folderNames;
     PhoneDb& db() { return *phone->db; }
     FaultSet& faults() { return phone->faults; }
 };
@@ -39,6 +48,27 @@ HRESULT AnswerProps(const SPropTagArray& tags, const std::vector<SPropValue>& av
         }
     }
     return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
+}
+
+std::u16string FoldedName(std::u16string_view name) {
+    std::u16string folded(name);
+    for (char16_t& c : folded)
+        c = ToLowerChar(c);
+    return folded;
+}
+
+// The names under parentId; null when the table could not be read.
+FolderNames* SiblingNames(MapiState& state, std::int64_t parentId) {
+    auto found = state.folderNames.find(parentId);
+    if (found != state.folderNames.end()) return &found->second;
+    auto children = ChildFolders(state.db(), parentId);
+    if (!children) return nullptr;
+    FolderNames names;
+    for (FolderRow& child : *children) {
+        // The first of two names equal but for case is the one a lookup finds.
+        names.byName.emplace(FoldedName(child.name), std::move(child));
+    }
+    return &state.folderNames.emplace(parentId, std::move(names)).first->second;
 }
 
 std::vector<std::uint8_t> Utf16LeBytes(std::u16string_view text) {
@@ -87,10 +117,15 @@ HRESULT IStream::Read(void* buffer, ULONG cb, ULONG* read) {
     return S_OK;
 }
 
-IMessage::IMessage(std::shared_ptr<MapiState> state, std::int64_t id, std::vector<StoredProp> props)
-    : state_(std::move(state)), id_(id), props_(std::move(props)) {}
+IMessage::IMessage(std::shared_ptr<MapiState> state, std::int64_t id, std::vector<StoredProp> props,
+                   bool created)
+    : state_(std::move(state)), id_(id), props_(std::move(props)), created_(created) {
+    if (created_) state_->db().HoldItem();
+}
 
-IMessage::~IMessage() = default;
+IMessage::~IMessage() {
+    if (created_) state_->db().ReleaseItem();
+}
 
 HRESULT IMessage::GetProps(const SPropTagArray& tags, ULONG, std::vector<SPropValue>& values) {
     std::vector<SPropValue> available;
@@ -134,10 +169,12 @@ HRESULT IMessage::OpenProperty(ULONG tag, const IID& iid, ULONG, ULONG, MapiPtr<
 }
 
 HRESULT IMessage::GetRecipientTable(ULONG, MapiPtr<IMAPITable>& table) {
-    SRowSet stored = LoadRecipientRows(state_->db(), id_);
+    table.reset();
+    auto stored = LoadRecipientRows(state_->db(), id_);
+    if (!stored) return MAPI_E_CALL_FAILED;
     std::vector<std::vector<SPropValue>> rows;
-    rows.reserve(stored.size());
-    for (SRow& row : stored)
+    rows.reserve(stored->size());
+    for (SRow& row : *stored)
         rows.push_back(std::move(row.lpProps));
     table = std::make_shared<IMAPITable>(std::move(rows), SPropTagArray{});
     return S_OK;
@@ -165,8 +202,12 @@ HRESULT IMAPIFolder::GetProps(const SPropTagArray& tags, ULONG, std::vector<SPro
 }
 
 HRESULT IMAPIFolder::GetHierarchyTable(ULONG, MapiPtr<IMAPITable>& table) {
+    table.reset();
+    auto children = ChildFolders(state_->db(), id_);
+    if (!children) return MAPI_E_CALL_FAILED;
     std::vector<std::vector<SPropValue>> rows;
-    for (const FolderRow& child : ChildFolders(state_->db(), id_)) {
+    rows.reserve(children->size());
+    for (const FolderRow& child : *children) {
         rows.push_back(
             {BinaryProp(PR_ENTRYID, MakeEntryId(state_->db(), EntryKind::Folder, child.id)),
              TextProp(PR_DISPLAY_NAME_W, child.name)});
@@ -177,10 +218,12 @@ HRESULT IMAPIFolder::GetHierarchyTable(ULONG, MapiPtr<IMAPITable>& table) {
 }
 
 HRESULT IMAPIFolder::GetContentsTable(ULONG, MapiPtr<IMAPITable>& table) {
-    std::vector<std::int64_t> ids = FolderMessages(state_->db(), id_);
+    table.reset();
+    auto ids = FolderMessages(state_->db(), id_);
+    if (!ids) return MAPI_E_CALL_FAILED;
     std::vector<std::vector<SPropValue>> rows;
-    rows.reserve(ids.size());
-    for (std::int64_t id : ids)
+    rows.reserve(ids->size());
+    for (std::int64_t id : *ids)
         rows.push_back({BinaryProp(PR_ENTRYID, MakeEntryId(state_->db(), EntryKind::Message, id))});
     table = std::make_shared<IMAPITable>(std::move(rows), SPropTagArray{PR_ENTRYID});
     return S_OK;
@@ -195,15 +238,19 @@ HRESULT IMAPIFolder::CreateFolder(ULONG, const char16_t* name, const char16_t*, 
     PhoneDb& db = state_->db();
     Transaction tx(db);
     if (!tx.ok()) return MAPI_E_CALL_FAILED;
-    for (const FolderRow& child : ChildFolders(db, id_)) {
-        if (EqualsIgnoreCase(child.name, wanted)) {
-            if ((flags & OPEN_IF_EXISTS) == 0) return MAPI_E_COLLISION;
-            folder = std::make_shared<IMAPIFolder>(state_, child.id, storeId_, child.name);
-            return S_OK;
-        }
+    FolderNames* siblings = SiblingNames(*state_, id_);
+    if (siblings == nullptr) return MAPI_E_CALL_FAILED;
+    std::u16string key = FoldedName(wanted);
+    auto found = siblings->byName.find(key);
+    if (found != siblings->byName.end()) {
+        if ((flags & OPEN_IF_EXISTS) == 0) return MAPI_E_COLLISION;
+        const FolderRow& child = found->second;
+        folder = std::make_shared<IMAPIFolder>(state_, child.id, storeId_, child.name);
+        return S_OK;
     }
     auto id = InsertFolder(db, storeId_, id_, wanted);
     if (!id || !tx.Commit()) return MAPI_E_CALL_FAILED;
+    siblings->byName.emplace(std::move(key), FolderRow{*id, storeId_, wanted});
     folder = std::make_shared<IMAPIFolder>(state_, *id, storeId_, std::move(wanted));
     return S_OK;
 }
@@ -211,9 +258,11 @@ HRESULT IMAPIFolder::CreateFolder(ULONG, const char16_t* name, const char16_t*, 
 HRESULT IMAPIFolder::CreateMessage(const IID*, ULONG, MapiPtr<IMessage>& message) {
     message.reset();
     if (state_->faults().Trips(FaultPoint::SmsCreateMessage)) return MAPI_E_NO_ACCESS;
+    Transaction tx(state_->db());
+    if (!tx.ok()) return MAPI_E_CALL_FAILED;
     auto id = InsertMessage(state_->db(), id_);
-    if (!id) return MAPI_E_CALL_FAILED;
-    message = std::make_shared<IMessage>(state_, *id, std::vector<StoredProp>{});
+    if (!id || !tx.Commit()) return MAPI_E_CALL_FAILED;
+    message = std::make_shared<IMessage>(state_, *id, std::vector<StoredProp>{}, true);
     return S_OK;
 }
 
@@ -248,9 +297,12 @@ HRESULT IMsgStore::OpenEntry(const EntryId& id, const IID*, ULONG, MapiEntry& en
     }
     if (ParseEntryId(db, id, EntryKind::Message, rowId)) {
         if (state_->faults().Trips(FaultPoint::SmsMessage)) return MAPI_E_NOT_FOUND;
-        if (!MessageExists(db, rowId)) return MAPI_E_NOT_FOUND;
+        std::vector<StoredProp> props;
+        RowRead read = LoadMessage(db, rowId, props);
+        if (read == RowRead::Failed) return MAPI_E_CALL_FAILED;
+        if (read == RowRead::Missing) return MAPI_E_NOT_FOUND;
         entry.objType = MAPI_MESSAGE;
-        entry.message = std::make_shared<IMessage>(state_, rowId, LoadMessageProps(db, rowId));
+        entry.message = std::make_shared<IMessage>(state_, rowId, std::move(props));
         return S_OK;
     }
     return MAPI_E_INVALID_ENTRYID;
@@ -259,8 +311,10 @@ HRESULT IMsgStore::OpenEntry(const EntryId& id, const IID*, ULONG, MapiEntry& en
 HRESULT IMAPISession::GetMsgStoresTable(ULONG, MapiPtr<IMAPITable>& table) {
     table.reset();
     if (state_->faults().Trips(FaultPoint::SmsStores)) return MAPI_E_CALL_FAILED;
+    auto stores = ListStores(state_->db());
+    if (!stores) return MAPI_E_CALL_FAILED;
     std::vector<std::vector<SPropValue>> rows;
-    for (const StoreRow& store : ListStores(state_->db())) {
+    for (const StoreRow& store : *stores) {
         rows.push_back(
             {TextProp(PR_DISPLAY_NAME_W, store.name),
              BinaryProp(PR_ENTRYID, MakeEntryId(state_->db(), EntryKind::Store, store.id))});

@@ -54,8 +54,13 @@ class IStream {
 
 class IMessage {
   public:
-    IMessage(std::shared_ptr<MapiState> state, std::int64_t id, std::vector<StoredProp> props);
+    // A created message (created true) is pending until this object is let go: the phone commits
+    // it only with its properties and recipients (see PhoneDb::EnableGrouping).
+    IMessage(std::shared_ptr<MapiState> state, std::int64_t id, std::vector<StoredProp> props,
+             bool created = false);
     ~IMessage();
+    IMessage(const IMessage&) = delete;
+    IMessage& operator=(const IMessage&) = delete;
     HRESULT GetProps(const SPropTagArray& tags, ULONG flags, std::vector<SPropValue>& values);
     // All values are stored in one commit, or none; MAPI_E_BAD_VALUE for a type the store
     // cannot keep.
@@ -70,6 +75,7 @@ class IMessage {
     std::shared_ptr<MapiState> state_;
     std::int64_t id_;
     std::vector<StoredProp> props_;
+    bool created_;
 };
 
 class IMAPIFolder {
@@ -85,7 +91,8 @@ class IMAPIFolder {
     // without it such a name fails with MAPI_E_COLLISION.
     HRESULT CreateFolder(ULONG folderType, const char16_t* name, const char16_t* comment,
                          const IID* iid, ULONG flags, MapiPtr<IMAPIFolder>& folder);
-    // The message exists from this call on; each SetProps is its own commit.
+    // The message row exists from this call on; each SetProps is its own atomic step, and the
+    // whole message becomes visible to others together once the message is let go.
     HRESULT CreateMessage(const IID* iid, ULONG flags, MapiPtr<IMessage>& message);
 
   private:

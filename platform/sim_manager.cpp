@@ -141,6 +141,7 @@ HRESULT SimWritePhonebookEntry(HSIM sim, DWORD location, DWORD index,
         slot = 1;
         while (used->Step() && used->Int(0) == slot)
             ++slot;
+        if (!used->ok()) return SIM_E_SIMFAILURE;
         if (slot > state->slots) return SIM_E_MEMORYFULL;
     } else if (index < 1 || index > state->slots) {
         return SIM_E_INVALIDINDEX;

@@ -2,9 +2,9 @@
 # Installs the Debian packages Velloro needs, only those that are missing.
 set -euo pipefail
 
-packages=(cmake g++ make clang libclang-rt-14-dev libsqlite3-dev libexpat1-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-dejavu-core qt6-base-dev
-          xvfb xauth)
+packages=(cmake g++ make clang libclang-rt-14-dev libsqlite3-dev libexpat1-dev libgtest-dev
+          libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-dejavu-core qt6-base-dev
+          time xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do

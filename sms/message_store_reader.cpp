@@ -257,12 +257,12 @@ int ReadSmsStoreTree(SmsStoreConnection& connection, SmsTree& tree, ProgressBar*
 }
 
 ResultCode ReadSmsFromStore(SmsTree* tree, ProgressBar* bar) {
-    if (tree == nullptr) return 401;
+    if (tree == nullptr) return kSmsReadFailed;
     try {
         SmsStoreConnection connection;
-        if (!OpenSmsStore(connection)) return 401;
-        return ReadSmsStoreTree(connection, *tree, bar) == 0 ? 0 : 401;
+        if (!OpenSmsStore(connection)) return kSmsReadFailed;
+        return ReadSmsStoreTree(connection, *tree, bar) == 0 ? kResultSuccess : kSmsReadFailed;
     } catch (const std::bad_alloc&) {
-        return 401;
+        return kSmsReadFailed;
     }
 }

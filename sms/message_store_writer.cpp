@@ -100,6 +100,6 @@ int WriteSmsStoreTree(const SmsTree& tree, ProgressBar* bar) {
 }
 
 ResultCode RestoreSms(SmsTree* tree, ProgressBar* bar) {
-    if (tree == nullptr) return 404;
-    return WriteSmsStoreTree(*tree, bar) == 0 ? 0 : 404;
+    if (tree == nullptr) return kSmsImportFailed;
+    return WriteSmsStoreTree(*tree, bar) == 0 ? kResultSuccess : kSmsImportFailed;
 }

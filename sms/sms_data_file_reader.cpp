@@ -162,9 +162,9 @@ int ReadSmsDataFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot,
 }
 
 ResultCode LoadSmsDataFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {
-    if (tree == nullptr || path.empty()) return 402;
+    if (tree == nullptr || path.empty()) return kSmsParseFailed;
     std::unique_ptr<SmsNode> root;
-    if (ReadSmsDataFile(path, root, bar) != 0) return 402;
+    if (ReadSmsDataFile(path, root, bar) != 0) return kSmsParseFailed;
     ReplaceSmsTree(*tree, std::move(root));
-    return 0;
+    return kResultSuccess;
 }

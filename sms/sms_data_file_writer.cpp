@@ -99,6 +99,6 @@ int WriteSmsDataFile(const SmsTree& tree, std::u16string_view path, ProgressBar*
 }
 
 ResultCode ExportSmsDataFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {
-    if (tree == nullptr || path.empty()) return 403;
-    return WriteSmsDataFile(*tree, path, bar) == 0 ? 0 : 403;
+    if (tree == nullptr || path.empty()) return kSmsExportFailed;
+    return WriteSmsDataFile(*tree, path, bar) == 0 ? kResultSuccess : kSmsExportFailed;
 }

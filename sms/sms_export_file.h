@@ -12,7 +12,6 @@
 #include "sms/utf8_text_sink.h"
 
 constexpr int kSmsExportProgressRange = 1000;
-constexpr ResultCode kSmsExportFailed = 403;
 
 // 0, or -2 when the path cannot be written, the tree has no root or a write fails.
 template <typename WriteRoot>
@@ -35,7 +34,7 @@ template <typename Write>
 ResultCode RunSmsExport(SmsTree* tree, std::u16string_view path, Write&& write) {
     if (tree == nullptr || path.empty()) return kSmsExportFailed;
     try {
-        return write(*tree) == 0 ? 0 : kSmsExportFailed;
+        return write(*tree) == 0 ? kResultSuccess : kSmsExportFailed;
     } catch (const std::bad_alloc&) {
         return kSmsExportFailed;
     }

@@ -107,10 +107,10 @@ int WriteSmsFolderTree(SmsTree& tree, std::u16string_view path, ProgressBar* bar
 }
 
 ResultCode ExportSmsFolders(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {
-    if (tree == nullptr || path.empty()) return 403;
+    if (tree == nullptr || path.empty()) return kSmsExportFailed;
     try {
-        return WriteSmsFolderTree(*tree, path, bar) == 0 ? 0 : 403;
+        return WriteSmsFolderTree(*tree, path, bar) == 0 ? kResultSuccess : kSmsExportFailed;
     } catch (const std::bad_alloc&) {
-        return 403;
+        return kSmsExportFailed;
     }
 }

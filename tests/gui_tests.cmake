@@ -1,9 +1,5 @@
 # GUI tests run headless, each with its own runtime folder (the single-instance socket lives
 # there), and fail rather than hang.
-if(NOT TARGET velloro_ui)
-    return()
-endif()
-
 set(VELLORO_SCREENSHOT_DIR ${CMAKE_BINARY_DIR}/screenshots)
 file(MAKE_DIRECTORY ${VELLORO_SCREENSHOT_DIR})
 # gtest_discover_tests keeps only the first entry of an ENVIRONMENT list (the escaped separators
@@ -16,7 +12,7 @@ function(velloro_gui_test_dir name)
     cmake_parse_arguments(T "" "" "LIBS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
     if(NOT sources)
-        return()
+        message(FATAL_ERROR "tests/${name}/ holds no tests")
     endif()
     # Every GUI test program shares the fixture and the sanitizer's suppressions of tests/ui.
     list(APPEND sources ${CMAKE_CURRENT_SOURCE_DIR}/ui/lsan_suppressions.cpp)
@@ -35,6 +31,4 @@ function(velloro_gui_test_dir name)
 endfunction()
 
 velloro_gui_test_dir(ui LIBS velloro_ui)
-if(TARGET velloro_app)
-    velloro_gui_test_dir(app LIBS velloro_app)
-endif()
+velloro_gui_test_dir(app LIBS velloro_app)

@@ -25,9 +25,11 @@ std::optional<FaultPoint> FaultPointByName(std::string_view name) {
     return std::nullopt;
 }
 
-FaultSet FaultSet::Load(PhoneDb& db) {
+std::optional<FaultSet> FaultSet::Load(PhoneDb& db) {
+    auto switches = ListFaultSwitches(db);
+    if (!switches) return std::nullopt;
     FaultSet set;
-    for (const FaultSwitch& s : ListFaultSwitches(db))
+    for (const FaultSwitch& s : *switches)
         if (auto point = FaultPointByName(s.name)) set.at_[static_cast<std::size_t>(*point)] = s.at;
     return set;
 }
@@ -60,11 +62,12 @@ bool ClearFaultSwitch(PhoneDb& db, std::optional<FaultPoint> point) {
     return clear->ok();
 }
 
-std::vector<FaultSwitch> ListFaultSwitches(PhoneDb& db) {
+std::optional<std::vector<FaultSwitch>> ListFaultSwitches(PhoneDb& db) {
     std::vector<FaultSwitch> switches;
     auto list = db.Prepare("SELECT name, at FROM faults ORDER BY name");
-    if (list == nullptr) return switches;
+    if (list == nullptr) return std::nullopt;
     while (list->Step())
         switches.push_back({list->Text(0), list->Int(1)});
+    if (!list->ok()) return std::nullopt;
     return switches;
 }

@@ -51,7 +51,8 @@ std::optional<FaultPoint> FaultPointByName(std::string_view name);
 class FaultSet {
   public:
     FaultSet() = default;
-    static FaultSet Load(PhoneDb& db);
+    // Nothing when the switches could not be read.
+    static std::optional<FaultSet> Load(PhoneDb& db);
     // Counts this call of its kind and says whether it fails.
     bool Trips(FaultPoint point);
     // For the calls whose position is an index (a SIM slot, a contact item).
@@ -72,4 +73,4 @@ struct FaultSwitch {
 // Setting, clearing and listing are plain writes to the phone file; false when the write failed.
 bool SetFaultSwitch(PhoneDb& db, FaultPoint point, std::int64_t at);
 bool ClearFaultSwitch(PhoneDb& db, std::optional<FaultPoint> point);
-std::vector<FaultSwitch> ListFaultSwitches(PhoneDb& db);
+std::optional<std::vector<FaultSwitch>> ListFaultSwitches(PhoneDb& db);

@@ -102,12 +102,13 @@ std::optional<std::int64_t> InsertStore(PhoneDb& db, std::u16string_view name) {
     return storeId;
 }
 
-std::vector<StoreRow> ListStores(PhoneDb& db) {
+std::optional<std::vector<StoreRow>> ListStores(PhoneDb& db) {
     std::vector<StoreRow> stores;
     auto list = db.Prepare("SELECT id, name, top_folder FROM stores ORDER BY id");
-    if (list == nullptr) return stores;
+    if (list == nullptr) return std::nullopt;
     while (list->Step())
         stores.push_back({list->Int(0), list->Text16(1), list->Int(2)});
+    if (!list->ok()) return std::nullopt;
     return stores;
 }
 
@@ -140,24 +141,26 @@ std::optional<FolderRow> FindFolder(PhoneDb& db, std::int64_t folderId) {
     return FolderRow{find->Int(0), find->Int(1), find->Text16(2)};
 }
 
-std::vector<FolderRow> ChildFolders(PhoneDb& db, std::int64_t parentId) {
+std::optional<std::vector<FolderRow>> ChildFolders(PhoneDb& db, std::int64_t parentId) {
     std::vector<FolderRow> folders;
     auto list =
         db.Prepare("SELECT id, store_id, name FROM folders WHERE parent_id = ? ORDER BY id");
-    if (list == nullptr) return folders;
+    if (list == nullptr) return std::nullopt;
     list->Bind(1, parentId);
     while (list->Step())
         folders.push_back({list->Int(0), list->Int(1), list->Text16(2)});
+    if (!list->ok()) return std::nullopt;
     return folders;
 }
 
-std::vector<std::int64_t> FolderMessages(PhoneDb& db, std::int64_t folderId) {
+std::optional<std::vector<std::int64_t>> FolderMessages(PhoneDb& db, std::int64_t folderId) {
     std::vector<std::int64_t> messages;
     auto list = db.Prepare("SELECT id FROM messages WHERE folder_id = ? ORDER BY id");
-    if (list == nullptr) return messages;
+    if (list == nullptr) return std::nullopt;
     list->Bind(1, folderId);
     while (list->Step())
         messages.push_back(list->Int(0));
+    if (!list->ok()) return std::nullopt;
     return messages;
 }
 
@@ -166,13 +169,6 @@ std::optional<std::int64_t> InsertMessage(PhoneDb& db, std::int64_t folderId) {
     if (insert == nullptr) return std::nullopt;
     insert->Bind(1, folderId);
     return InsertedRow(db, insert);
-}
-
-bool MessageExists(PhoneDb& db, std::int64_t messageId) {
-    auto find = db.Prepare("SELECT 1 FROM messages WHERE id = ?");
-    if (find == nullptr) return false;
-    find->Bind(1, messageId);
-    return find->Step();
 }
 
 bool PutMessageProp(PhoneDb& db, std::int64_t messageId, const SPropValue& value, bool streamOnly) {
@@ -184,17 +180,24 @@ bool PutMessageProp(PhoneDb& db, std::int64_t messageId, const SPropValue& value
     return BindValue(*put, 3, value) && Done(put);
 }
 
-std::vector<StoredProp> LoadMessageProps(PhoneDb& db, std::int64_t messageId) {
-    std::vector<StoredProp> props;
+RowRead LoadMessage(PhoneDb& db, std::int64_t messageId, std::vector<StoredProp>& props) {
+    props.clear();
+    // Any row at all means the message exists (one with no properties gives a NULL tag), so
+    // existence costs no query of its own.
     auto load = db.Prepare(
-        "SELECT tag, value, stream_only FROM message_props WHERE message_id = ? ORDER BY tag");
-    if (load == nullptr) return props;
+        "SELECT p.tag, p.value, p.stream_only FROM messages AS m "
+        "LEFT JOIN message_props AS p ON p.message_id = m.id WHERE m.id = ? ORDER BY p.tag");
+    if (load == nullptr) return RowRead::Failed;
     load->Bind(1, messageId);
+    bool found = false;
     while (load->Step()) {
+        found = true;
+        if (load->IsNull(0)) continue;
         auto tag = static_cast<ULONG>(load->Int(0));
         props.push_back({ColumnValue(*load, tag, 1), load->Int(2) != 0});
     }
-    return props;
+    if (!load->ok()) return RowRead::Failed;
+    return found ? RowRead::Found : RowRead::Missing;
 }
 
 bool AppendRecipientRow(PhoneDb& db, std::int64_t messageId, const std::vector<SPropValue>& row) {
@@ -216,12 +219,12 @@ bool AppendRecipientRow(PhoneDb& db, std::int64_t messageId, const std::vector<S
     return true;
 }
 
-SRowSet LoadRecipientRows(PhoneDb& db, std::int64_t messageId) {
+std::optional<SRowSet> LoadRecipientRows(PhoneDb& db, std::int64_t messageId) {
     SRowSet rows;
     auto load = db.Prepare(
         "SELECT row_no, tag, value FROM recipient_props WHERE message_id = ? "
         "ORDER BY row_no, seq");
-    if (load == nullptr) return rows;
+    if (load == nullptr) return std::nullopt;
     load->Bind(1, messageId);
     std::int64_t current = 0;
     while (load->Step()) {
@@ -232,5 +235,6 @@ SRowSet LoadRecipientRows(PhoneDb& db, std::int64_t messageId) {
         auto tag = static_cast<ULONG>(load->Int(1));
         rows.back().lpProps.push_back(ColumnValue(*load, tag, 2));
     }
+    if (!load->ok()) return std::nullopt;
     return rows;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The message store as rows of the phone file: stores, folders (a tree under each store's top
 // folder), messages with their properties, and recipient rows. Every list comes back in creation
-// order, which is the table order the store shows. Callers hold the transaction.
+// order, which is the table order the store shows. Callers hold the transaction. A list that
+// could not be read whole comes back empty-handed (nullopt), never cut short.
 
 #include <cstdint>
 #include <optional>
@@ -40,19 +41,20 @@ struct StoredProp {
 };
 
 std::optional<std::int64_t> InsertStore(PhoneDb& db, std::u16string_view name);
-std::vector<StoreRow> ListStores(PhoneDb& db);
+std::optional<std::vector<StoreRow>> ListStores(PhoneDb& db);
 std::optional<StoreRow> FindStore(PhoneDb& db, std::int64_t storeId);
 
 std::optional<std::int64_t> InsertFolder(PhoneDb& db, std::int64_t storeId, std::int64_t parentId,
                                          std::u16string_view name);
 std::optional<FolderRow> FindFolder(PhoneDb& db, std::int64_t folderId);
-std::vector<FolderRow> ChildFolders(PhoneDb& db, std::int64_t parentId);
-std::vector<std::int64_t> FolderMessages(PhoneDb& db, std::int64_t folderId);
+std::optional<std::vector<FolderRow>> ChildFolders(PhoneDb& db, std::int64_t parentId);
+std::optional<std::vector<std::int64_t>> FolderMessages(PhoneDb& db, std::int64_t folderId);
 
 std::optional<std::int64_t> InsertMessage(PhoneDb& db, std::int64_t folderId);
-bool MessageExists(PhoneDb& db, std::int64_t messageId);
 // Only PT_LONG, PT_SYSTIME, PT_UNICODE and PT_BINARY values are kept; false for others.
 bool PutMessageProp(PhoneDb& db, std::int64_t messageId, const SPropValue& value, bool streamOnly);
-std::vector<StoredProp> LoadMessageProps(PhoneDb& db, std::int64_t messageId);
+enum class RowRead { Found, Missing, Failed };
+// The message's properties in tag order, with its existence, in one query.
+RowRead LoadMessage(PhoneDb& db, std::int64_t messageId, std::vector<StoredProp>& props);
 bool AppendRecipientRow(PhoneDb& db, std::int64_t messageId, const std::vector<SPropValue>& row);
-SRowSet LoadRecipientRows(PhoneDb& db, std::int64_t messageId);
+std::optional<SRowSet> LoadRecipientRows(PhoneDb& db, std::int64_t messageId);

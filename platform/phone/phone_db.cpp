@@ -76,11 +76,12 @@ StatementRef::~StatementRef() {
     if (stmt_ != nullptr) sqlite3_reset(stmt_->stmt_);
 }
 
-StatementRef PhoneDb::Prepare(const char* sql) {
+StatementRef PhoneDb::Prepare(const std::string& sql) {
+    BeginReadIfIdle();
     auto found = statements_.find(sql);
     if (found != statements_.end()) return StatementRef(&found->second->Reset());
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v3(db_.get(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
+    if (sqlite3_prepare_v3(db_.get(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
         SQLITE_OK) {
         sqlite3_finalize(stmt);
         return StatementRef();
@@ -90,23 +91,73 @@ StatementRef PhoneDb::Prepare(const char* sql) {
     return StatementRef(slot.get());
 }
 
+PhoneDb::~PhoneDb() {
+    Flush();
+}
+
+void PhoneDb::BeginReadIfIdle() {
+    if (group_ == GroupState::Idle && Exec("BEGIN")) group_ = GroupState::Reading;
+}
+
+bool PhoneDb::GroupDue() const {
+    return groupCalls_ >= kGroupCalls ||
+           std::chrono::steady_clock::now() - groupStart_ >= kGroupTime;
+}
+
+bool PhoneDb::BeginWriteCall() {
+    // A read transaction cannot be trusted to upgrade (another writer may have moved on), so it
+    // ends before the write lock is taken.
+    if (group_ == GroupState::Reading && !Flush()) return false;
+    if (group_ == GroupState::Writing && openCalls_ == 0 && heldItems_ == 0 && GroupDue() &&
+        !Flush())
+        return false;
+    if (group_ == GroupState::Idle) {
+        if (!Exec("BEGIN IMMEDIATE")) return false;
+        group_ = GroupState::Writing;
+        groupCalls_ = 0;
+        groupStart_ = std::chrono::steady_clock::now();
+    }
+    ++openCalls_;
+    return true;
+}
+
+void PhoneDb::EndWriteCall(bool committed) {
+    if (openCalls_ > 0) --openCalls_;
+    if (committed) ++groupCalls_;
+}
+
+bool PhoneDb::Flush() {
+    if (group_ != GroupState::Reading && group_ != GroupState::Writing) return true;
+    bool ok = Exec("COMMIT");
+    // A commit that failed leaves nothing half done: the group is undone as a whole.
+    if (!ok && sqlite3_get_autocommit(db_.get()) == 0) Exec("ROLLBACK");
+    group_ = GroupState::Idle;
+    return ok;
+}
+
 bool PhoneDb::Exec(const char* sql) {
     return sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 Transaction::Transaction(PhoneDb& db) : db_(db) {
+    if (db_.group() != GroupState::Off) {
+        if (!db_.BeginWriteCall()) return;
+        grouped_ = true;
+    }
     nested_ = sqlite3_get_autocommit(db_.handle()) == 0;
     begun_ = db_.Exec(nested_ ? "SAVEPOINT edit" : "BEGIN IMMEDIATE");
 }
 
 Transaction::~Transaction() {
-    if (!begun_ || done_) return;
-    if (nested_) {
-        db_.Exec("ROLLBACK TO edit");
-        db_.Exec("RELEASE edit");
-    } else {
-        db_.Exec("ROLLBACK");
+    if (begun_ && !done_) {
+        if (nested_) {
+            db_.Exec("ROLLBACK TO edit");
+            db_.Exec("RELEASE edit");
+        } else {
+            db_.Exec("ROLLBACK");
+        }
     }
+    if (grouped_) db_.EndWriteCall(done_);
 }
 
 bool Transaction::Commit() {
@@ -118,9 +169,7 @@ bool Transaction::Commit() {
 namespace {
 
 std::string SchemaSql() {
-    std::string contactColumns;
-    for (const ContactProperty& p : kContactProperties)
-        contactColumns += ", " + Utf16ToUtf8(p.property) + " TEXT";
+    std::string contactColumns = ", " + ContactColumnList(" TEXT");
     return R"(
 CREATE TABLE phone_meta(key TEXT PRIMARY KEY, value);
 CREATE TABLE sim(id INTEGER PRIMARY KEY CHECK (id = 1), slots INTEGER NOT NULL,

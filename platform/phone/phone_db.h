@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -68,28 +69,70 @@ struct SqliteCloser {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
 
+// How a job's connection commits (see EnableGrouping); a plain connection is Off.
+enum class GroupState { Off, Idle, Reading, Writing };
+
 class PhoneDb {
   public:
     explicit PhoneDb(sqlite3* db) : db_(db) {}
+    // Commits what a job left in its open group; a failure here loses only that last group.
+    ~PhoneDb();
+    PhoneDb(const PhoneDb&) = delete;
+    PhoneDb& operator=(const PhoneDb&) = delete;
     sqlite3* handle() const { return db_.get(); }
     // The statement for sql, prepared on first use and reset; empty when sql does not compile.
-    // Statements are keyed by the address of sql, so pass literals or long-lived strings.
-    StatementRef Prepare(const char* sql);
+    StatementRef Prepare(const std::string& sql);
+    StatementRef Prepare(const char* sql) { return Prepare(std::string(sql)); }
     // Runs statements without results; false on the first failure.
     bool Exec(const char* sql);
     // The phone's own identity, part of every entry identifier it hands out.
     const std::vector<std::uint8_t>& uid() const { return uid_; }
     void set_uid(std::vector<std::uint8_t> uid) { uid_ = std::move(uid); }
 
+    // Commit grouping for a job's connection. The rule:
+    //  - every platform call that writes is one savepoint inside the open group, so a failing
+    //    call leaves nothing of itself behind;
+    //  - the group commits once it holds kGroupCalls calls or kGroupTime of work, at the start
+    //    of the next write, but never while an item is held (a created message until it is
+    //    released), so a message's row, properties and recipient always commit together;
+    //  - reads between writes share one read transaction, begun at the first read and ended
+    //    only when a write begins or the job ends, so a listing costs no lock churn;
+    //  - the connection's end (the job's end) commits the last group.
+    // A job killed at any moment leaves the file consistent (WAL) holding a prefix of whole
+    // items; other processes see only committed groups.
+    static constexpr int kGroupCalls = 1000;
+    static constexpr std::chrono::milliseconds kGroupTime{100};
+    void EnableGrouping() { group_ = GroupState::Idle; }
+    GroupState group() const { return group_; }
+    // Opens the group for a write call, committing a full one first; false when it cannot.
+    bool BeginWriteCall();
+    // The call's savepoint was released (committed) or undone.
+    void EndWriteCall(bool committed);
+    // An item (a created message) keeps the group open until it is let go.
+    void HoldItem() { ++heldItems_; }
+    void ReleaseItem() {
+        if (heldItems_ > 0) --heldItems_;
+    }
+    // Commits an open group or read; false when the commit failed.
+    bool Flush();
+
   private:
+    void BeginReadIfIdle();
+    bool GroupDue() const;
+
     std::unique_ptr<sqlite3, SqliteCloser> db_;
-    std::unordered_map<const char*, std::unique_ptr<Statement>> statements_;
+    std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
     std::vector<std::uint8_t> uid_;
+    GroupState group_ = GroupState::Off;
+    int groupCalls_ = 0;
+    int openCalls_ = 0;
+    int heldItems_ = 0;
+    std::chrono::steady_clock::time_point groupStart_;
 };
 
 // Every write is one of these: IMMEDIATE takes the write lock at once, so two processes never
-// deadlock upgrading a read lock. Rolled back unless committed. Inside another transaction it is
-// a savepoint, so edits compose.
+// deadlock upgrading a read lock. Rolled back unless committed. Inside another transaction (or
+// a job's group) it is a savepoint, so edits compose.
 class Transaction {
   public:
     explicit Transaction(PhoneDb& db);
@@ -104,6 +147,7 @@ class Transaction {
     bool begun_ = false;
     bool done_ = false;
     bool nested_ = false;
+    bool grouped_ = false;
 };
 
 // Opens an existing phone. A missing file, a file that is not a phone or one from a newer

@@ -95,6 +95,7 @@ bool AddSimEntry(PhoneDb& db, int slot, std::u16string_view name, std::u16string
         std::int64_t next = 1;
         while (used->Step() && used->Int(0) == next)
             ++next;
+        if (!used->ok()) return Fail(error, "cannot read the SIM");
         if (next > slots) return Fail(error, "the SIM is full");
         slot = static_cast<int>(next);
     }
@@ -110,15 +111,7 @@ bool AddSimEntry(PhoneDb& db, int slot, std::u16string_view name, std::u16string
 }
 
 bool AddContact(PhoneDb& db, const ContactFields& fields, std::string& error) {
-    static const std::string sql = [] {
-        std::string columns, marks;
-        for (const ContactProperty& p : kContactProperties) {
-            columns += (columns.empty() ? "" : ", ") + Utf16ToUtf8(p.property);
-            marks += marks.empty() ? "?" : ", ?";
-        }
-        return "INSERT INTO contacts(" + columns + ") VALUES (" + marks + ")";
-    }();
-    auto insert = db.Prepare(sql.c_str());
+    auto insert = db.Prepare(ContactInsertSql());
     if (insert == nullptr) return Fail(error, "cannot write the contacts");
     for (std::size_t i = 0; i < kContactFieldCount; ++i) {
         int column = static_cast<int>(i) + 1;
@@ -143,7 +136,12 @@ std::optional<std::int64_t> AddStore(PhoneDb& db, std::u16string_view name, std:
 }
 
 std::optional<std::int64_t> SmsTopFolder(PhoneDb& db, std::string& error) {
-    for (const StoreRow& store : ListStores(db)) {
+    auto stores = ListStores(db);
+    if (!stores) {
+        error = "cannot read the message stores";
+        return std::nullopt;
+    }
+    for (const StoreRow& store : *stores) {
         if (EqualsIgnoreCase(store.name, u"sms") ||
             EqualsIgnoreCase(store.name, u"Text Messages") ||
             EqualsIgnoreCase(store.name, u"txt")) {
@@ -173,7 +171,12 @@ std::optional<std::int64_t> AddFolderPath(PhoneDb& db, std::int64_t parent,
             return std::nullopt;
         }
         std::optional<std::int64_t> next;
-        for (const FolderRow& child : ChildFolders(db, current))
+        auto children = ChildFolders(db, current);
+        if (!children) {
+            error = "cannot read the folders";
+            return std::nullopt;
+        }
+        for (const FolderRow& child : *children)
             if (EqualsIgnoreCase(child.name, level)) next = child.id;
         if (!next) next = InsertFolder(db, top->storeId, current, level);
         if (!next) {

@@ -10,6 +10,8 @@
 
 namespace {
 std::string gChosenPath;
+// The job in progress in this process, if any.
+std::weak_ptr<PhoneConnection> gJob;
 }  // namespace
 
 void SetPhonePath(std::string path) {
@@ -55,11 +57,20 @@ std::unique_ptr<PhoneDb> OpenCurrentPhone(std::string& error) {
 }
 
 std::shared_ptr<PhoneConnection> ConnectPhone() {
+    std::string path = CurrentPhonePath();
+    if (auto job = gJob.lock(); job && job->path == path) return job;
     std::string error;
     auto db = OpenCurrentPhone(error);
     if (!db) return nullptr;
     auto connection = std::make_shared<PhoneConnection>();
-    connection->faults = FaultSet::Load(*db);
+    if (!connection->lock.Acquire(path)) return nullptr;
+    // Read after the lock, so a job sees the switches as the previous job left them.
+    auto faults = FaultSet::Load(*db);
+    if (!faults) return nullptr;
+    connection->faults = *faults;
+    db->EnableGrouping();
     connection->db = std::move(db);
+    connection->path = std::move(path);
+    gJob = connection;
     return connection;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/phone/fault_switches.h"
+#include "platform/phone/phone_job_lock.h"
 
 class PhoneDb;
 
@@ -21,9 +22,14 @@ bool UsingDefaultPhone();
 std::unique_ptr<PhoneDb> OpenCurrentPhone(std::string& error);
 
 // What every platform service holds for one operation: its connection and the fault switches
-// read when it was opened.
+// read when it was opened. The services of one job (the SIM, the contact database, the message
+// store, the registry) share one connection while any of them holds it: that span is the job.
+// It holds the phone's job lock and groups its commits (PhoneDb::EnableGrouping); the last
+// holder's release commits and lets the next job in.
 struct PhoneConnection {
+    PhoneJobLock lock;  // declared first: released after the connection has committed
     std::unique_ptr<PhoneDb> db;
     FaultSet faults;
+    std::string path;
 };
 std::shared_ptr<PhoneConnection> ConnectPhone();

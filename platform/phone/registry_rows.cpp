@@ -94,16 +94,17 @@ bool DeleteRegistryKeyTree(PhoneDb& db, std::u16string_view normalizedPath) {
     return values->ok() && keys->ok();
 }
 
-std::vector<RegistryEntry> ListRegistry(PhoneDb& db) {
+std::optional<std::vector<RegistryEntry>> ListRegistry(PhoneDb& db) {
     std::vector<RegistryEntry> entries;
     auto list = db.Prepare(
         "SELECT k.path, v.name, v.type, v.data FROM registry_values v "
         "JOIN registry_keys k ON k.id = v.key_id ORDER BY k.id, v.id");
-    if (list == nullptr) return entries;
+    if (list == nullptr) return std::nullopt;
     while (list->Step()) {
         entries.push_back({list->Text16(0),
                            list->Text16(1),
                            {static_cast<std::uint32_t>(list->Int(2)), list->Blob(3)}});
     }
+    if (!list->ok()) return std::nullopt;
     return entries;
 }

@@ -35,4 +35,4 @@ struct RegistryEntry {
     std::u16string name;
     RegistryValue value;
 };
-std::vector<RegistryEntry> ListRegistry(PhoneDb& db);
+std::optional<std::vector<RegistryEntry>> ListRegistry(PhoneDb& db);

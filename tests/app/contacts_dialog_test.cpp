@@ -1,14 +1,12 @@
 // The contacts page as a user walks it, checked against the files and the phone afterwards.
 
+#include "app/resource_ids.h"
 #include "contacts/contact_operations.h"
 #include "dialog_test_support.h"
-#include "platform/ui/help_viewer.h"
+#include "ui/help_viewer.h"
 
 namespace {
 
-constexpr int kTargetLabel = 1004, kChangePath = 1010, kPathBox = 1012, kTypeLabel = 1006,
-              kTypeCombo = 1007;
-constexpr int kHelp = 32807, kCancel = 32808, kDoneKey = 40002;
 constexpr LPARAM kBackup = 1, kRestore = 0;
 
 const std::u16string kNoPath = u"Invalid file path. Please set a valid file path.";
@@ -17,8 +15,8 @@ const std::u16string kNoType = u"Invalid contact type. Please select a contact t
 // The path from the file box the driver answers, and a contact type.
 void PickPathAndType(int type) {
     HWND dlg = TopDialog();
-    ClickButton(dlg, kChangePath);
-    ChooseComboItem(GetDlgItem(dlg, kTypeCombo), type);
+    ClickButton(dlg, kContactsChangePath);
+    ChooseComboItem(GetDlgItem(dlg, kContactsTypeCombo), type);
 }
 
 std::vector<std::u16string> Descriptions(const std::vector<FileFilter>& filters) {
@@ -52,12 +50,12 @@ TEST_F(ContactsDialogTest, BackupRefusesInOrderThenWritesEachContactType) {
         RunSteps({[&] {
                       HWND dlg = TopDialog();
                       ASSERT_TRUE(PressSoftKey(0));  // nothing chosen: the path is reported first
-                      ASSERT_TRUE(ClickButton(dlg, kChangePath));
+                      ASSERT_TRUE(ClickButton(dlg, kContactsChangePath));
                       ASSERT_TRUE(PressDoneButton());  // a path but no type
-                      ASSERT_TRUE(ChooseComboItem(GetDlgItem(dlg, kTypeCombo), c.type));
+                      ASSERT_TRUE(ChooseComboItem(GetDlgItem(dlg, kContactsTypeCombo), c.type));
                   },
                   [&] { ASSERT_TRUE(PressSoftKey(0)); }});
-        EXPECT_EQ(Open(109, ContactsDialogProc, kBackup), kDoneKey);
+        EXPECT_EQ(Open(kContactsTemplate, ContactsDialogProc, kBackup), kDoneKey);
         ASSERT_EQ(BoxTexts(),
                   (std::vector<std::u16string>{kNoPath, kNoType, u"Export succeeded."}));
         EXPECT_EQ(driver().messageBoxes[0].icon, MB_ICONEXCLAMATION);
@@ -106,18 +104,19 @@ TEST_F(ContactsDialogTest, EachModeShowsItsTextsFileTypesAndHelp) {
         int count = 0, selected = 0;
         RunSteps({[&] {
             HWND dlg = TopDialog();
-            seen = {GetScreenTitle(), Text(dlg, kTargetLabel), Text(dlg, kTypeLabel)};
-            count = ComboGetCount(GetDlgItem(dlg, kTypeCombo));
-            selected = ComboGetCurSel(GetDlgItem(dlg, kTypeCombo));
-            ClickButton(dlg, kChangePath);
-            ClickButton(dlg, kChangePath);  // cancelled: the first choice stays
-            seen.push_back(Text(dlg, kPathBox));
-            ChooseComboItem(GetDlgItem(dlg, kTypeCombo), 2);
+            seen = {GetScreenTitle(), Text(dlg, kContactsTargetLabel),
+                    Text(dlg, kContactsTypeLabel)};
+            count = ComboGetCount(GetDlgItem(dlg, kContactsTypeCombo));
+            selected = ComboGetCurSel(GetDlgItem(dlg, kContactsTypeCombo));
+            ClickButton(dlg, kContactsChangePath);
+            ClickButton(dlg, kContactsChangePath);  // cancelled: the first choice stays
+            seen.push_back(Text(dlg, kContactsPathBox));
+            ChooseComboItem(GetDlgItem(dlg, kContactsTypeCombo), 2);
             GrabScreen(ScreenshotPath(m.save ? "contacts_backup.png" : "contacts_restore.png"));
-            ChooseMenuItem(kHelp);
-            ChooseMenuItem(kCancel);
+            ChooseMenuItem(kDialogHelp);
+            ChooseMenuItem(kDialogCancel);
         }});
-        EXPECT_EQ(Open(109, ContactsDialogProc, m.mode), kCancel);
+        EXPECT_EQ(Open(kContactsTemplate, ContactsDialogProc, m.mode), kDialogCancel);
         EXPECT_EQ(seen, (std::vector<std::u16string>{m.title, m.target, m.types,
                                                      U16((files_ / "kept.txt").string())}));
         EXPECT_EQ(count, 3);
@@ -143,11 +142,11 @@ TEST_F(ContactsDialogTest, FailedBackupKeepsThePageWithItsPathAndType) {
                   HWND dlg = TopDialog();
                   ASSERT_TRUE(PressSoftKey(0));
                   openAfter = OpenDialogCount();
-                  pathAfter = Text(dlg, kPathBox);
-                  typeAfter = ComboGetCurSel(GetDlgItem(dlg, kTypeCombo));
-                  ChooseMenuItem(kCancel);
+                  pathAfter = Text(dlg, kContactsPathBox);
+                  typeAfter = ComboGetCurSel(GetDlgItem(dlg, kContactsTypeCombo));
+                  ChooseMenuItem(kDialogCancel);
               }});
-    EXPECT_EQ(Open(109, ContactsDialogProc, kBackup), kCancel);
+    EXPECT_EQ(Open(kContactsTemplate, ContactsDialogProc, kBackup), kDialogCancel);
     EXPECT_EQ(openAfter, 1);
     EXPECT_EQ(pathAfter, target);
     EXPECT_EQ(typeAfter, 0);
@@ -173,17 +172,17 @@ TEST_F(ContactsDialogTest, RestoreReportsAMissingFileAndAddsNothingTwice) {
                   [&] {
                       HWND dlg = TopDialog();
                       ASSERT_TRUE(PressSoftKey(0));
-                      pathAfter = Text(dlg, kPathBox);
+                      pathAfter = Text(dlg, kContactsPathBox);
                       // A failure leaves the page open; a success has ended it already.
                       if (driver().messageBoxes.back().icon == MB_ICONEXCLAMATION) {
-                          ChooseMenuItem(kCancel);
+                          ChooseMenuItem(kDialogCancel);
                       }
                   }});
-        return Open(109, ContactsDialogProc, kRestore);
+        return Open(kContactsTemplate, ContactsDialogProc, kRestore);
     };
 
     const auto missing = files_ / "missing.txt";
-    EXPECT_EQ(restore(missing), kCancel);
+    EXPECT_EQ(restore(missing), kDialogCancel);
     EXPECT_EQ(pathAfter, U16(missing.string()));
     ASSERT_EQ(driver().messageBoxes.size(), 1u);
     EXPECT_TRUE(driver().messageBoxes[0].text.ends_with(u"(103)"));

@@ -17,11 +17,11 @@
 #include "core/operation_request.h"
 #include "gui_test_support.h"
 #include "platform/text.h"
-#include "platform/ui/controls.h"
-#include "platform/ui/dialog.h"
-#include "platform/ui/message_box.h"
-#include "platform/ui/shell.h"
-#include "shell/dialog_procs.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
+#include "ui/message_box.h"
+#include "ui/shell.h"
+#include "app/dialog_procs.h"
 #include "sms/sms_tree.h"
 
 class DialogTest : public GuiTest {

@@ -1,15 +1,13 @@
 // The Options page: what it shows from the registry, what Done stores, and what the exports do
 // with it afterwards.
 
+#include "app/resource_ids.h"
 #include "dialog_test_support.h"
-#include "platform/ui/help_viewer.h"
 #include "sms/export_order.h"
 #include "sms/sms_operations.h"
+#include "ui/help_viewer.h"
 
 namespace {
-
-constexpr int kSortBox = 1021, kSequenceBox = 1022;
-constexpr int kHelp = 32807;
 
 const std::u16string kDesignate = u"Please designate the sequence parameters.";
 
@@ -46,12 +44,12 @@ TEST_F(OptionsDialogTest, FirstStartShowsDefaultsHelpLeavesThemAndDoneStoresThem
     };
     RunSteps({look, [&] {
                   ChooseComboItem(GetDlgItem(TopDialog(), kSortBox), 1);
-                  ASSERT_TRUE(ChooseMenuItem(kHelp));
+                  ASSERT_TRUE(ChooseMenuItem(kDialogHelp));
               }});
-    EXPECT_EQ(Open(139, OptionsDialogProc, 0), 0);
+    EXPECT_EQ(Open(kOptionsTemplate, OptionsDialogProc, 0), 0);
     EXPECT_EQ(GetHelpViewerState().anchor, u"Options");
     RunSteps({look, [&] { ASSERT_TRUE(PressSoftKey(0)); }});
-    EXPECT_EQ(Open(139, OptionsDialogProc, 0), 0);
+    EXPECT_EQ(Open(kOptionsTemplate, OptionsDialogProc, 0), 0);
     EXPECT_EQ(shown, (std::vector<std::u16string>{u"Date and time", u"Ascending", u"Date and time",
                                                   u"Ascending"}));
     EXPECT_TRUE(driver().messageBoxes.empty());
@@ -66,7 +64,7 @@ TEST_F(OptionsDialogTest, NameDescendingIsStoredAndTheNextTextExportFollowsIt) {
                   ChooseComboItem(GetDlgItem(dlg, kSequenceBox), 1);
               },
               [&] { ASSERT_TRUE(PressDoneButton()); }});
-    EXPECT_EQ(Open(139, OptionsDialogProc, 0), 0);
+    EXPECT_EQ(Open(kOptionsTemplate, OptionsDialogProc, 0), 0);
     EXPECT_EQ(Stored().sortBy, 2u);
     EXPECT_EQ(Stored().sequence, 2u);
 
@@ -104,7 +102,7 @@ TEST_F(OptionsDialogTest, AStoredValueOutsideTheListRefusesDoneUntilChosen) {
                   ChooseComboItem(GetDlgItem(TopDialog(), kSortBox), 0);
               },
               [&] { ASSERT_TRUE(PressSoftKey(0)); }});
-    EXPECT_EQ(Open(139, OptionsDialogProc, 0), 0);
+    EXPECT_EQ(Open(kOptionsTemplate, OptionsDialogProc, 0), 0);
     EXPECT_EQ(sortBy, u"(none)");
     EXPECT_EQ(sequence, u"Descending");
     EXPECT_EQ(openAfterRefusal, 1);
@@ -131,7 +129,7 @@ TEST_F(OptionsDialogTest, TheExplanationWrapsToTheWidthAndTheBoxesFollow) {
         RotateScreen();
         EndDialog(dlg, 0);
     }});
-    Open(139, OptionsDialogProc, 0);
+    Open(kOptionsTemplate, OptionsDialogProc, 0);
     // The wide screen needs fewer explanation lines, so the boxes sit higher.
     EXPECT_LT(landscapeTop, portraitTop);
 }

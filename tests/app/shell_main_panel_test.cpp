@@ -7,15 +7,17 @@
 #include <QStringList>
 #include <filesystem>
 
-#include "core/progress_window.h"
+#include "app/main_panel.h"
+#include "app/program_pictures.h"
+#include "app/progress_window.h"
+#include "app/resource_ids.h"
 #include "core/result_code.h"
-#include "platform/ui/single_instance.h"
-#include "shell/main_panel.h"
-#include "shell/program_pictures.h"
+#include "ui/single_instance.h"
 
 namespace {
 
-constexpr std::array<int, 5> kButtonIds = {1013, 1014, 1015, 1016, 1017};
+constexpr std::array<int, 5> kButtonIds = {kBackupContactsButton, kRestoreContactsButton,
+                                           kBackupSmsButton, kRestoreSmsButton, kOptionsButton};
 int g_paints = 0;
 
 class ShellMainPanelTest : public DialogTest {

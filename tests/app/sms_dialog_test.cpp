@@ -5,14 +5,13 @@
 #include <filesystem>
 #include <functional>
 
+#include "app/resource_ids.h"
 #include "dialog_test_support.h"
 #include "sms/sms_data_file.h"
 #include "sms/sms_operations.h"
 
 namespace {
 
-constexpr int kChangePath = 1013, kPathBox = 1018, kList = 1017;
-constexpr int kCancel = 32808, kDoneKey = 40002;
 constexpr LPARAM kBackup = 1, kRestore = 0;
 
 std::vector<HTREEITEM> Children(HWND tree, HTREEITEM item) {
@@ -61,7 +60,7 @@ void WhenPageReady(std::function<bool(HWND)> ready, std::function<void(HWND)> ac
                    int triesLeft = 20000) {
     RunSteps({[=] {
         HWND top = TopDialog();
-        if (top != nullptr && GetDlgItem(top, kList) != nullptr && ready(top)) {
+        if (top != nullptr && GetDlgItem(top, kSmsList) != nullptr && ready(top)) {
             action(top);
         } else if (triesLeft > 0) {
             WhenPageReady(ready, action, triesLeft - 1);
@@ -73,7 +72,7 @@ void WhenPageReady(std::function<bool(HWND)> ready, std::function<void(HWND)> ac
 }
 
 bool ListFilled(HWND page) {
-    return TreeGetCount(GetDlgItem(page, kList)) > 0;
+    return TreeGetCount(GetDlgItem(page, kSmsList)) > 0;
 }
 
 using SmsDialogTest = DialogTest;
@@ -86,7 +85,7 @@ TEST_F(SmsDialogTest, BackupShowsTheStoreAndTicksFollowTheRules) {
     bool allTicked = true, textClickKept = false;
     std::string ticksAfterClimb, ticksAfterTick;
     WhenPageReady(ListFilled, [&](HWND dlg) {
-        HWND tree = GetDlgItem(dlg, kList);
+        HWND tree = GetDlgItem(dlg, kSmsList);
         HTREEITEM top = TreeGetNextItem(tree, nullptr, TVGN_ROOT);
         ASSERT_NE(top, nullptr);
         EXPECT_EQ(TreeGetNextItem(tree, top, TVGN_NEXT), nullptr);
@@ -128,10 +127,10 @@ TEST_F(SmsDialogTest, BackupShowsTheStoreAndTicksFollowTheRules) {
         for (HTREEITEM item : {top, deleted, gone.at(0), gone.at(1), gone.at(2), drafts})
             ticksAfterTick += Ticked(tree, item) ? '1' : '0';
         GrabScreen(ScreenshotPath("sms_backup.png"));
-        ASSERT_TRUE(ClickButton(dlg, kChangePath));
+        ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
         ASSERT_TRUE(PressSoftKey(0));
     });
-    EXPECT_EQ(Open(138, SmsDialogProc, kBackup), kDoneKey);
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDoneKey);
 
     EXPECT_TRUE(allTicked);
     EXPECT_EQ(folderLabels,
@@ -168,11 +167,11 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
             FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex});
         std::u16string path;
         WhenPageReady(ListFilled, [&](HWND dlg) {
-            ASSERT_TRUE(ClickButton(dlg, kChangePath));
-            path = Text(dlg, kPathBox);
+            ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
+            path = Text(dlg, kSmsPathBox);
             ASSERT_TRUE(PressSoftKey(0));
         });
-        EXPECT_EQ(Open(138, SmsDialogProc, kBackup), kDoneKey);
+        EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDoneKey);
         const auto written = files_ / f.written;
         EXPECT_EQ(path, U16(written.string()));
         EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Export succeeded."});
@@ -206,12 +205,12 @@ TEST_F(SmsDialogTest, AStoreThatCannotBeReadLeavesAnEmptyListThatCannotBeExporte
     int items = -1;
     WhenPageReady([&](HWND) { return !driver().messageBoxes.empty(); },
                   [&](HWND dlg) {
-                      items = TreeGetCount(GetDlgItem(dlg, kList));
-                      ClickButton(dlg, kChangePath);
+                      items = TreeGetCount(GetDlgItem(dlg, kSmsList));
+                      ClickButton(dlg, kSmsChangePath);
                       ASSERT_TRUE(PressSoftKey(0));
-                      ChooseMenuItem(kCancel);
+                      ChooseMenuItem(kDialogCancel);
                   });
-    EXPECT_EQ(Open(138, SmsDialogProc, kBackup), kCancel);
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDialogCancel);
     EXPECT_EQ(items, 0);
     ASSERT_EQ(driver().messageBoxes.size(), 2u);
     EXPECT_TRUE(driver().messageBoxes[0].text.ends_with(u"(401)"));
@@ -259,10 +258,10 @@ TEST_F(SmsRestoreTest, RefusesDoneBeforeLoadingAndABrokenFileThenRestoresTheTick
         HWND dlg = TopDialog();
         title = GetScreenTitle();
         ASSERT_TRUE(PressSoftKey(0));
-        ClickButton(dlg, kChangePath);
-        HWND tree = GetDlgItem(dlg, kList);
+        ClickButton(dlg, kSmsChangePath);
+        HWND tree = GetDlgItem(dlg, kSmsList);
         itemsAfterCut = TreeGetCount(tree);
-        ClickButton(dlg, kChangePath);
+        ClickButton(dlg, kSmsChangePath);
         HTREEITEM top = TreeGetNextItem(tree, nullptr, TVGN_ROOT);
         ASSERT_NE(top, nullptr);
         HTREEITEM inbox = Children(tree, top).at(0);
@@ -276,7 +275,7 @@ TEST_F(SmsRestoreTest, RefusesDoneBeforeLoadingAndABrokenFileThenRestoresTheTick
         GrabScreen(ScreenshotPath("sms_restore.png"));
         ASSERT_TRUE(PressDoneButton());
     }});
-    EXPECT_EQ(Open(138, SmsDialogProc, kRestore), kDoneKey);
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kRestore), kDoneKey);
     EXPECT_EQ(title, u"Import SMS");
     ASSERT_EQ(driver().messageBoxes.size(), 3u);
     EXPECT_EQ(driver().messageBoxes[0].text,

@@ -253,6 +253,24 @@ TEST_F(PhoneStoreTest, WritingAddsWhatDiffersInAnyFieldAndNeedsANameOrCompany) {
     EXPECT_EQ(PhoneContacts().size(), 7u);
 }
 
+// A filter that skipped any one of the 43 fields would drop a contact that differs only there.
+TEST(ExcludeExistingPhoneContacts, EveryFieldTakesPartInTheComparison) {
+    const PhoneContactRecord held = EveryField(u"h");
+    ContactList existing;
+    AddPhoneContact(existing, TextsOf(held));
+    for (std::size_t i = 0; i < kContactFieldCount; ++i) {
+        PhoneContactRecord changed = held, cleared = held;
+        (changed.*kPhoneContactFields[i]) += u"+";
+        (cleared.*kPhoneContactFields[i]).clear();
+        ContactList source, out;
+        for (const PhoneContactRecord& r : {held, changed, cleared})
+            AddPhoneContact(source, TextsOf(r));
+        ASSERT_EQ(ExcludeExistingPhoneContacts(source, &out, &existing), 0);
+        EXPECT_EQ(out.phone, (std::vector<PhoneContactRecord>{changed, cleared}))
+            << "field " << i;
+    }
+}
+
 TEST_F(PhoneStoreTest, FailedCreationsAndSavesAreCountedAndTheRestWritten) {
     ContactList source;
     for (const char16_t* name : {u"A", u"B", u"C", u"D"})

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/dialog_math.h"
+#include "dialog_math/dialog_math.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/dialog_math.h"
+#include "dialog_math/dialog_math.h"
 
 TEST(DecideDialogScrollBar, AddsABarOnlyForContentTallerThanTheWindowAndScrollsBackFirst) {
     struct Case {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "shell/dialog_math.h"
+#include "dialog_math/dialog_math.h"
 
 namespace {
 

@@ -111,11 +111,12 @@ TEST(SmsTextExportTest, QuotedCellsAreNeverCut) {
 }
 
 TEST(SmsTextExportTest, SortingIsStableInBothOrdersAndByEitherKey) {
-    // Stored order: a(t=2, Bob), b(t=1, unsent: last change 3, Anna), c(t=2, Zed), d(t=0, anna)
+    // Stored order: a(t=2, Bob), b(t=1, unsent and read: last change 3, Anna), c(t=2, Zed),
+    // d(t=0, anna)
     auto build = [] {
         return Folder("F",
                       NodeList(Folder("sub"), Message("a", "+1", "Bob", 2),
-                               Message("b", "", "", 1, 3, kSmsUnsentFlag, {{"Anna", "+2"}}),
+                               Message("b", "", "", 1, 3, kSmsUnsentFlag | 1, {{"Anna", "+2"}}),
                                Message("c", "+3", "Zed", 2), Message("d", "+4", "anna", 0, 9)));
     };
     struct Case {

@@ -1,13 +1,13 @@
 // Controls as the dialogs drive them: the check-box tree with its click protocol, the progress
 // bar's messages, combo boxes, and the dialog's scroll bar.
 
-#include "platform/ui/controls.h"
+#include "ui/controls.h"
+#include "app/resource_ids.h"
 #include "gui_test_support.h"
-#include "platform/ui/dialog.h"
+#include "ui/dialog.h"
 
 namespace {
 
-constexpr int kTree = 1017;
 constexpr std::uint32_t kCheckClicked = WM_USER + 100;
 
 // A dialog whose behaviour is given per test.
@@ -34,7 +34,7 @@ TEST_F(ControlsTest, TreeCheckBoxClickTogglesThenNotifiesWithItsScreenPosition) 
     } seen;
     HTREEITEM root = nullptr, folder = nullptr, first = nullptr, second = nullptr;
     g_proc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM l) -> LRESULT {
-        HWND tree = GetDlgItem(dlg, kTree);
+        HWND tree = GetDlgItem(dlg, kSmsList);
         if (msg == WM_INITDIALOG) {
             MoveWindow(tree, 10, 10, 400, 300, false);
             root = TreeInsertItem(tree, nullptr, u"Root (0)", kStateTicked, TVIS_STATEIMAGEMASK);
@@ -62,7 +62,7 @@ TEST_F(ControlsTest, TreeCheckBoxClickTogglesThenNotifiesWithItsScreenPosition) 
         return FALSE;
     };
     RunSteps({[&] {
-        HWND tree = GetDlgItem(TopDialog(), kTree);
+        HWND tree = GetDlgItem(TopDialog(), kSmsList);
         EXPECT_EQ(TreeGetCount(tree), 4);
         EXPECT_EQ(TreeGetNextItem(tree, nullptr, TVGN_ROOT), root);
         EXPECT_EQ(TreeGetNextItem(tree, root, TVGN_CHILD), folder);
@@ -154,7 +154,7 @@ TEST(ProgressBarMessages, FollowThePlatformBar) {
 TEST_F(ControlsTest, CombosKeepNoSelectionUntilChosenAndSortWhenAsked) {
     g_proc = [&](HWND dlg, std::uint32_t msg, WPARAM, LPARAM) -> LRESULT {
         if (msg != WM_INITDIALOG) return FALSE;
-        HWND sorted = GetDlgItem(dlg, 1021);
+        HWND sorted = GetDlgItem(dlg, kSortBox);
         EXPECT_EQ(ComboAddString(sorted, u"Sender/Recipients Name"), 0);
         EXPECT_EQ(ComboAddString(sorted, u"date and time"), 0);  // sorts first, case ignored
         EXPECT_EQ(ComboGetCurSel(sorted), CB_ERR);
@@ -195,7 +195,7 @@ TEST_F(ControlsTest, ScrollBarIsTheHandlersAndScrollingMovesChildrenOnlyWhenAske
         EXPECT_EQ(read.nPage, 100u);
         EXPECT_EQ(read.nPos, 20);
 
-        HWND button = GetDlgItem(dlg, 1013);
+        HWND button = GetDlgItem(dlg, kSmsChangePath);
         const RECT before = GetWindowRect(button);
         ScrollWindowEx(dlg, 0, 20, SW_INVALIDATE);
         EXPECT_EQ(GetWindowRect(button), before);

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/ui/application.h"
-#include "platform/ui/controls.h"
-#include "platform/ui/dialog.h"
-#include "platform/ui/shell.h"
-#include "platform/ui/test_driver.h"
+#include "ui/application.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
+#include "ui/shell.h"
+#include "ui/test_driver.h"
 #include "test_support.h"
 
 inline bool Ticked(HWND tree, HTREEITEM item) {

@@ -2,15 +2,13 @@
 
 #include <QImage>
 
+#include "app/resource_ids.h"
 #include "gui_test_support.h"
-#include "platform/ui/controls.h"
-#include "platform/ui/dialog.h"
-#include "platform/ui/drawing.h"
+#include "ui/controls.h"
+#include "ui/dialog.h"
+#include "ui/drawing.h"
 
 namespace {
-
-constexpr int kLabel = 1004, kChange = 1010, kPath = 1012, kTypeLabel = 1006, kType = 1007;
-constexpr int kCancel = 32808;
 
 struct Sample {
     int paints = 0;
@@ -22,14 +20,14 @@ Sample* g_sample = nullptr;
 
 void Layout(HWND dlg, DeviceContext& dc) {
     const RECT client = GetClientRect(dlg);
-    const int h = GetWindowRect(GetDlgItem(dlg, kChange)).Height();
+    const int h = GetWindowRect(GetDlgItem(dlg, kContactsChangePath)).Height();
     const int w = client.Width() - 20;
-    MoveWindow(GetDlgItem(dlg, kLabel), 10, 10, w, h, false);
-    MoveWindow(GetDlgItem(dlg, kChange), 10, h + 10, w, h, false);
-    MoveWindow(GetDlgItem(dlg, kPath), 10, 2 * (h + 10), w, 2 * h, false);
-    MoveWindow(GetDlgItem(dlg, kTypeLabel), 10, 4 * (h + 10) - 10, w, h, false);
-    MoveWindow(GetDlgItem(dlg, kType), 10, 5 * (h + 6), w,
-               GetWindowRect(GetDlgItem(dlg, kType)).Height(), false);
+    MoveWindow(GetDlgItem(dlg, kContactsTargetLabel), 10, 10, w, h, false);
+    MoveWindow(GetDlgItem(dlg, kContactsChangePath), 10, h + 10, w, h, false);
+    MoveWindow(GetDlgItem(dlg, kContactsPathBox), 10, 2 * (h + 10), w, 2 * h, false);
+    MoveWindow(GetDlgItem(dlg, kContactsTypeLabel), 10, 4 * (h + 10) - 10, w, h, false);
+    MoveWindow(GetDlgItem(dlg, kContactsTypeCombo), 10, 5 * (h + 6), w,
+               GetWindowRect(GetDlgItem(dlg, kContactsTypeCombo)).Height(), false);
     dc.SelectFont(&g_sample->bold);
     RECT heading{0, client.bottom - 60, client.right, client.bottom};
     dc.DrawText(u"Sample & more", heading, DT_CENTER | DT_BOTTOM | DT_NOPREFIX);
@@ -43,12 +41,12 @@ LRESULT SampleProc(HWND dlg, std::uint32_t msg, WPARAM wParam, LPARAM lParam) {
             SHCreateMenuBar(dlg, 137);
             SHSetNavBarText(dlg, lParam == 1 ? u"Export Sample" : u"Import Sample");
             for (auto text : {u"SIM", u"Phone", u"SIM + Phone"}) {
-                ComboAddString(GetDlgItem(dlg, kType), text);
+                ComboAddString(GetDlgItem(dlg, kContactsTypeCombo), text);
             }
             LOGFONT lf = GetSystemLogFont();
             lf.weight = FW_BOLD;
             g_sample->bold = CreateFontIndirect(lf);
-            SetWindowFont(GetDlgItem(dlg, kLabel), g_sample->bold, true);
+            SetWindowFont(GetDlgItem(dlg, kContactsTargetLabel), g_sample->bold, true);
             return TRUE;
         }
         case WM_PAINT: {
@@ -64,8 +62,8 @@ LRESULT SampleProc(HWND dlg, std::uint32_t msg, WPARAM wParam, LPARAM lParam) {
             g_sample->heightsAtSettingChange.push_back(GetWindowRect(dlg).Height());
             return FALSE;
         case WM_COMMAND:
-            if (LOWORD(wParam) != kCancel) return FALSE;
-            EndDialog(dlg, kCancel);
+            if (LOWORD(wParam) != kDialogCancel) return FALSE;
+            EndDialog(dlg, kDialogCancel);
             return TRUE;
     }
     return FALSE;
@@ -97,17 +95,17 @@ TEST_F(SampleDialogTest, ShellGivesTitleAndSoftKeysAndRotationResizesBeforeTelli
         keys = {SoftKeyText(0), SoftKeyText(1)};
         menu = SoftKeyMenuTexts(1);
         heightBefore = GetWindowRect(dlg).Height();
-        SetDlgItemText(dlg, kPath, u"/media/card/backup.txt");
-        ChooseComboItem(GetDlgItem(dlg, kType), 2);
+        SetDlgItemText(dlg, kContactsPathBox, u"/media/card/backup.txt");
+        ChooseComboItem(GetDlgItem(dlg, kContactsTypeCombo), 2);
         EXPECT_TRUE(GrabScreen(ScreenshotPath("sample_portrait.png")));
         RotateScreen();
         const int paints = sample.paints;
         EXPECT_TRUE(WaitUntil([&] { return sample.paints > paints; }));
         EXPECT_TRUE(GrabScreen(ScreenshotPath("sample_landscape.png")));
         RotateScreen();
-        ASSERT_TRUE(ChooseMenuItem(kCancel));
+        ASSERT_TRUE(ChooseMenuItem(kDialogCancel));
     }});
-    EXPECT_EQ(DialogBoxParam(109, nullptr, SampleProc, 1), kCancel);
+    EXPECT_EQ(DialogBoxParam(109, nullptr, SampleProc, 1), kDialogCancel);
     EXPECT_EQ(title, u"Export Sample");
     EXPECT_TRUE(done);
     EXPECT_TRUE(sample.activated);

@@ -6,15 +6,16 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/resource_ids.h"
 #include "gui_test_support.h"
 #include "platform/text.h"
-#include "platform/ui/dialog.h"
-#include "platform/ui/drawing.h"
-#include "platform/ui/file_dialog.h"
-#include "platform/ui/help_viewer.h"
-#include "platform/ui/message_box.h"
-#include "platform/ui/resources.h"
-#include "platform/ui/single_instance.h"
+#include "ui/dialog.h"
+#include "ui/drawing.h"
+#include "ui/file_dialog.h"
+#include "ui/help_viewer.h"
+#include "ui/message_box.h"
+#include "ui/resources.h"
+#include "ui/single_instance.h"
 
 namespace {
 
@@ -26,14 +27,14 @@ TEST_F(Services, TemplatesHoldTheControlsOfEveryDialog) {
         std::u16string className, text;
         std::uint32_t style;
     } cases[] = {
-        {109, 1004, u"STATIC", u"Export to:", 0x50020000},
-        {109, 1012, u"EDIT", u"", 0x50010844},
-        {109, 1007, u"COMBOBOX", u"", 0x50210043},
-        {110, 1013, u"BUTTON", u"Backup Contacts", 0x50010000},
-        {110, 1017, u"BUTTON", u"Options", 0x50010000},
-        {138, 40003, u"STATIC", u"Export to:", 0x50020000},
-        {138, 1017, u"SysTreeView32", u"", 0x50810117},
-        {139, 1022, u"COMBOBOX", u"", 0x50210103},
+        {kContactsTemplate, kContactsTargetLabel, u"STATIC", u"Export to:", 0x50020000},
+        {kContactsTemplate, kContactsPathBox, u"EDIT", u"", 0x50010844},
+        {kContactsTemplate, kContactsTypeCombo, u"COMBOBOX", u"", 0x50210043},
+        {kMainPanelTemplate, kBackupContactsButton, u"BUTTON", u"Backup Contacts", 0x50010000},
+        {kMainPanelTemplate, kOptionsButton, u"BUTTON", u"Options", 0x50010000},
+        {kSmsTemplate, kSmsTargetLabel, u"STATIC", u"Export to:", 0x50020000},
+        {kSmsTemplate, kSmsList, u"SysTreeView32", u"", 0x50810117},
+        {kOptionsTemplate, kSequenceBox, u"COMBOBOX", u"", 0x50210103},
     };
     for (const Expected& e : cases) {
         const DialogTemplate* t = FindDialogTemplate(e.dialog);
@@ -45,19 +46,19 @@ TEST_F(Services, TemplatesHoldTheControlsOfEveryDialog) {
         EXPECT_EQ(c->text, e.text) << e.control;
         EXPECT_EQ(c->style, e.style) << e.control;
     }
-    EXPECT_EQ(FindDialogTemplate(102)->controls.size(), 0u);
-    EXPECT_EQ(FindDialogTemplate(107)->caption, u"About");
-    EXPECT_EQ(FindDialogTemplate(139)->style, 0x80C80048u);
+    EXPECT_EQ(FindDialogTemplate(kProgressTemplate)->controls.size(), 0u);
+    EXPECT_EQ(FindDialogTemplate(kAboutBoxTemplate)->caption, u"About");
+    EXPECT_EQ(FindDialogTemplate(kOptionsTemplate)->style, 0x80C80048u);
     EXPECT_EQ(FindDialogTemplate(105), nullptr);
 
-    const MenuBarResource* bar = FindMenuBar(100);
+    const MenuBarResource* bar = FindMenuBar(kMainMenuBar);
     ASSERT_NE(bar, nullptr);
     ASSERT_EQ(bar->buttons.size(), 2u);
-    EXPECT_EQ(bar->buttons[0].command, 40000);
+    EXPECT_EQ(bar->buttons[0].command, kExitCommand);
     EXPECT_EQ(LoadString(bar->buttons[0].labelString, 99), u"Exit");
     EXPECT_EQ(bar->buttons[1].style, 24);
-    EXPECT_EQ(FindMenu(100)->popups[0].items.size(), 4u);
-    EXPECT_EQ(FindMenu(100)->popups[0].items[1].command, 0) << "separator";
+    EXPECT_EQ(FindMenu(kMainMenuBar)->popups[0].items.size(), 4u);
+    EXPECT_EQ(FindMenu(kMainMenuBar)->popups[0].items[1].command, 0) << "separator";
     EXPECT_EQ(LoadString(1, 100), u"Velloro");
     EXPECT_EQ(LoadString(2, 3), u"VEL");
     EXPECT_FALSE(LoadResourceJson(R"({"dialogs":[{"id":5,"style":"zz"}]})"));

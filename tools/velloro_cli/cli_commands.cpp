@@ -8,18 +8,14 @@
 #include "console_progress.h"
 #include "contacts/contact_files.h"
 #include "contacts/contact_list.h"
-#include "core/operation_request.h"
 #include "core/result_code.h"
+#include "operations/dispatch.h"
 #include "platform/text.h"
 #include "sms/export_order.h"
 #include "sms/sms_operations.h"
 #include "sms_path.h"
 
 namespace {
-
-// The codes the phone program gives these failures, so the message is the one a user knows.
-constexpr ResultCode kContactReadFailed = 103;
-constexpr ResultCode kContactWriteFailed = 7;
 
 void PrintLine(std::FILE* stream, const std::u16string& text) {
     std::string line = Utf16ToUtf8(text) + "\n";
@@ -82,10 +78,10 @@ void ReadOrder(int& sortBy, int& sequence) {
 int ConvertContacts(const std::string& in, const std::string& out) {
     ContactList list;
     InitContactList(list);
-    if (ReadContactFile(list, Utf8ToUtf16(in)) < 0) return Report(kContactReadFailed);
+    if (ReadContactFile(list, Utf8ToUtf16(in)) < 0) return Report(kImportFileUnreadable);
     int written = WriteContactFile(list, Utf8ToUtf16(out));
     ClearContactList(list);
-    return Report(written < 0 ? kContactWriteFailed : 0);
+    return Report(written < 0 ? kExportWriteFailed : 0);
 }
 
 int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoice& order) {
@@ -102,16 +98,19 @@ int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoi
         if (!order.sequenceGiven) sequence = storedSequence;
     }
     std::u16string path = Utf8ToUtf16(out);
-    std::u16string_view extension =
-        path.size() >= 4 ? std::u16string_view(path).substr(path.size() - 4) : u"";
-    if (extension == u".dat") {
-        code = ExportSmsDataFile(&tree, path, bar.get());
-    } else if (extension == u".txt") {
-        code = ExportSmsText(&tree, path, bar.get(), sortBy, sequence);
-    } else if (extension == u".csv") {
-        code = ExportSmsCsv(&tree, path, bar.get(), sortBy, sequence);
-    } else {
-        code = ExportSmsFolders(&tree, path, bar.get());
+    switch (SmsExportFormOf(path)) {
+        case SmsExportForm::DataFile:
+            code = ExportSmsDataFile(&tree, path, bar.get());
+            break;
+        case SmsExportForm::Text:
+            code = ExportSmsText(&tree, path, bar.get(), sortBy, sequence);
+            break;
+        case SmsExportForm::Csv:
+            code = ExportSmsCsv(&tree, path, bar.get(), sortBy, sequence);
+            break;
+        case SmsExportForm::Folders:
+            code = ExportSmsFolders(&tree, path, bar.get());
+            break;
     }
     return Report(code);
 }

@@ -23,6 +23,11 @@ bool ParseContactType(const std::string& text, std::int32_t& type) {
     return !text.empty() && ec == std::errc() && end == text.data() + text.size();
 }
 
+// Another job holds the phone; said once, so a waiting script's user knows why it waits.
+void SayWaiting(const std::string& phonePath) {
+    std::fprintf(stderr, "waiting for another job on %s\n", phonePath.c_str());
+}
+
 bool ParseOrderWords(const std::vector<std::string>& words, SmsOrderChoice& order) {
     for (const std::string& word : words) {
         if ((word == "date" || word == "name") && !order.sortGiven) {
@@ -115,6 +120,7 @@ int main(int argc, char** argv) {
         return app.exit(e) == 0 ? kExitSuccess : kExitUsage;
     }
     if (!phone.empty()) SetPhonePath(phone);
+    SetPhoneWaitNotice(SayWaiting);
 
     auto usage = [&](const CLI::App* command, const std::string& why) {
         std::fprintf(stderr, "velloro-cli: %s\n%s", why.c_str(), command->help().c_str());

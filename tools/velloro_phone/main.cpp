@@ -200,16 +200,23 @@ class Tool {
 
     int FaultList() {
         return Read([](PhoneDb& db) {
-            for (const FaultSwitch& s : ListFaultSwitches(db)) {
+            auto switches = ListFaultSwitches(db);
+            if (!switches) return false;
+            for (const FaultSwitch& s : *switches) {
                 std::cout << s.name;
                 if (s.at != 0) std::cout << " --at " << s.at;
                 std::cout << "\n";
             }
+            return true;
         });
     }
 
     int Dump() {
-        return Read([](PhoneDb& db) { std::cout << DumpPhone(db).dump(2) << "\n"; });
+        return Read([](PhoneDb& db) {
+            if (!WritePhoneDump(std::cout, db)) return false;
+            std::cout << "\n";
+            return true;
+        });
     }
 
   private:
@@ -227,7 +234,7 @@ class Tool {
         std::string error;
         auto db = OpenCurrentPhone(error);
         if (!db) return Error(error);
-        read(*db);
+        if (!read(*db)) return Error("cannot read the phone " + CurrentPhonePath());
         return std::cout.flush() ? 0 : Error("cannot write the output");
     }
 

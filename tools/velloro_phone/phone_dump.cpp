@@ -1,5 +1,10 @@
 #include "phone_dump.h"
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/contact_properties.h"
@@ -18,10 +23,11 @@ std::string Utf8(std::u16string_view text) {
     return Utf16ToUtf8(text);
 }
 
-Json DumpSim(PhoneDb& db) {
+std::optional<Json> DumpSim(PhoneDb& db) {
     Json sim = Json::object();
     auto info = db.Prepare("SELECT slots, name_max, number_max FROM sim WHERE id = 1");
-    if (info == nullptr || !info->Step()) return sim;
+    if (info == nullptr) return std::nullopt;
+    if (!info->Step()) return info->ok() ? std::optional<Json>(sim) : std::nullopt;
     sim["slots"] = info->Int(0);
     sim["nameMax"] = info->Int(1);
     sim["numberMax"] = info->Int(2);
@@ -33,17 +39,14 @@ Json DumpSim(PhoneDb& db) {
         if (!list->Text16(2).empty()) entry["number"] = Utf8(list->Text16(2));
         entries.push_back(std::move(entry));
     }
+    if (list == nullptr || !list->ok()) return std::nullopt;
     sim["entries"] = std::move(entries);
     return sim;
 }
 
-Json DumpContacts(PhoneDb& db) {
-    std::string columns;
-    for (const ContactProperty& p : kContactProperties)
-        columns += (columns.empty() ? "" : ", ") + Utf8(p.property);
-    std::string sql = "SELECT " + columns + " FROM contacts ORDER BY id";
+std::optional<Json> DumpContacts(PhoneDb& db) {
     Json contacts = Json::array();
-    auto list = db.Prepare(sql.c_str());
+    auto list = db.Prepare("SELECT " + ContactColumnList() + " FROM contacts ORDER BY id");
     while (list != nullptr && list->Step()) {
         Json contact = Json::object();
         for (std::size_t i = 0; i < kContactFieldCount; ++i) {
@@ -53,6 +56,7 @@ Json DumpContacts(PhoneDb& db) {
         }
         contacts.push_back(std::move(contact));
     }
+    if (list == nullptr || !list->ok()) return std::nullopt;
     return contacts;
 }
 
@@ -68,8 +72,11 @@ const SPropValue* Find(const std::vector<SPropValue>& props, ULONG tag) {
     return nullptr;
 }
 
-Json DumpMessage(PhoneDb& db, std::int64_t id) {
-    std::vector<StoredProp> props = LoadMessageProps(db, id);
+std::optional<Json> DumpMessage(PhoneDb& db, std::int64_t id) {
+    std::vector<StoredProp> props;
+    if (LoadMessage(db, id, props) == RowRead::Failed) return std::nullopt;
+    auto recipientRows = LoadRecipientRows(db, id);
+    if (!recipientRows) return std::nullopt;
     Json message = Json::object();
     auto text = [&](const char* key, ULONG tag) {
         if (const SPropValue* v = Find(props, tag)) message[key] = Utf8(v->lpszW);
@@ -91,7 +98,7 @@ Json DumpMessage(PhoneDb& db, std::int64_t id) {
     text("class", PR_MESSAGE_CLASS_W);
     number("status", PR_MESSAGE_STATUS);
     Json recipients = Json::array();
-    for (const SRow& row : LoadRecipientRows(db, id)) {
+    for (const SRow& row : *recipientRows) {
         Json recipient = Json::object();
         if (const SPropValue* v = Find(row.lpProps, PR_RECIPIENT_TYPE))
             recipient["type"] = static_cast<std::uint32_t>(v->l);
@@ -107,22 +114,89 @@ Json DumpMessage(PhoneDb& db, std::int64_t id) {
     return message;
 }
 
-Json DumpFolder(PhoneDb& db, std::int64_t id, std::u16string_view name) {
-    Json folder = {{"name", Utf8(name)}};
-    Json messages = Json::array();
-    for (std::int64_t message : FolderMessages(db, id))
-        messages.push_back(DumpMessage(db, message));
-    folder["messages"] = std::move(messages);
-    Json folders = Json::array();
-    for (const FolderRow& child : ChildFolders(db, id))
-        folders.push_back(DumpFolder(db, child.id, child.name));
-    folder["folders"] = std::move(folders);
-    return folder;
+std::string Indent(int level) {
+    return std::string(static_cast<std::size_t>(std::min(level, kMaxDumpIndentLevel)) * 2, ' ');
 }
 
-Json DumpRegistry(PhoneDb& db) {
+// value as dump(2) prints it, every line after the first moved right to level.
+void WriteIndented(std::ostream& out, const Json& value, int level) {
+    std::string text = value.dump(2);
+    std::string pad = Indent(level);
+    std::size_t start = 0;
+    for (std::size_t nl; (nl = text.find('\n', start)) != std::string::npos; start = nl + 1)
+        out << std::string_view(text).substr(start, nl + 1 - start) << pad;
+    out << std::string_view(text).substr(start);
+}
+
+// Writes a folder's name and messages and opens its "folders" array; its subfolders are
+// listed into children. Leaves the array open ("[") unless it is empty ("[]").
+bool OpenFolder(std::ostream& out, PhoneDb& db, std::int64_t id, std::u16string_view name,
+                int level, std::vector<FolderRow>& children) {
+    auto messages = FolderMessages(db, id);
+    auto subfolders = ChildFolders(db, id);
+    if (!messages || !subfolders) return false;
+    std::string inner = Indent(level + 1);
+    out << "{\n"
+        << inner << "\"name\": " << Json(Utf8(name)).dump() << ",\n"
+        << inner << "\"messages\": ";
+    if (messages->empty()) {
+        out << "[]";
+    } else {
+        out << "[\n";
+        for (std::size_t i = 0; i < messages->size(); ++i) {
+            auto message = DumpMessage(db, (*messages)[i]);
+            if (!message) return false;
+            out << Indent(level + 2);
+            WriteIndented(out, *message, level + 2);
+            out << (i + 1 < messages->size() ? ",\n" : "\n");
+        }
+        out << inner << "]";
+    }
+    out << ",\n" << inner << "\"folders\": " << (subfolders->empty() ? "[]" : "[\n");
+    children = std::move(*subfolders);
+    return true;
+}
+
+void CloseFolder(std::ostream& out, int level, bool hadChildren) {
+    if (hadChildren) out << "\n" << Indent(level + 1) << "]";
+    out << "\n" << Indent(level) << "}";
+}
+
+// The folder tree as DumpFolder once printed it, walked with a stack of open folders.
+bool WriteFolderTree(std::ostream& out, PhoneDb& db, std::int64_t top, std::u16string_view name,
+                     int level) {
+    struct Open {
+        std::vector<FolderRow> children;
+        std::size_t next = 0;
+        int level = 0;
+    };
+    std::vector<Open> stack(1);
+    stack[0].level = level;
+    if (!OpenFolder(out, db, top, name, level, stack[0].children)) return false;
+    while (!stack.empty()) {
+        Open& folder = stack.back();
+        if (folder.next == folder.children.size()) {
+            CloseFolder(out, folder.level, !folder.children.empty());
+            stack.pop_back();
+            continue;
+        }
+        if (folder.next > 0) out << ",\n";
+        FolderRow child = std::move(folder.children[folder.next++]);
+        int childLevel = folder.level + 2;
+        out << Indent(childLevel);
+        Open opened;
+        opened.level = childLevel;
+        if (!OpenFolder(out, db, child.id, child.name, childLevel, opened.children)) return false;
+        stack.push_back(std::move(opened));  // folder is not used after this
+    }
+    return true;
+}
+
+std::optional<Json> DumpRegistry(PhoneDb& db) {
+    auto entries = ListRegistry(db);
+    if (!entries) return std::nullopt;
     Json registry = Json::array();
-    for (const RegistryEntry& e : ListRegistry(db)) {
+    for (const RegistryEntry& e : *entries) {
         Json entry = {{"key", Utf8(e.key)}, {"name", Utf8(e.name)}, {"type", e.value.type}};
         if (e.value.type == 4 && e.value.data.size() == 4) {
             entry["value"] = DecodeFixed32(e.value.data.data());
@@ -142,17 +216,27 @@ Json DumpRegistry(PhoneDb& db) {
 
 }  // namespace
 
-Json DumpPhone(PhoneDb& db) {
-    Json stores = Json::array();
-    for (const StoreRow& store : ListStores(db)) {
+bool WritePhoneDump(std::ostream& out, PhoneDb& db) {
+    auto sim = DumpSim(db);
+    auto contacts = DumpContacts(db);
+    auto stores = ListStores(db);
+    if (!sim || !contacts || !stores) return false;
+    out << "{\n  \"sim\": ";
+    WriteIndented(out, *sim, 1);
+    out << ",\n  \"contacts\": ";
+    WriteIndented(out, *contacts, 1);
+    out << ",\n  \"stores\": " << (stores->empty() ? "[]" : "[\n");
+    for (std::size_t i = 0; i < stores->size(); ++i) {
+        const StoreRow& store = (*stores)[i];
         auto top = FindFolder(db, store.topFolder);
-        stores.push_back({{"name", Utf8(store.name)},
-                          {"top", DumpFolder(db, store.topFolder, top ? top->name : u"")}});
+        out << "    {\n      \"name\": " << Json(Utf8(store.name)).dump() << ",\n      \"top\": ";
+        if (!WriteFolderTree(out, db, store.topFolder, top ? top->name : u"", 3)) return false;
+        out << "\n    }" << (i + 1 < stores->size() ? ",\n" : "\n  ]");
     }
-    Json phone = Json::object();
-    phone["sim"] = DumpSim(db);
-    phone["contacts"] = DumpContacts(db);
-    phone["stores"] = std::move(stores);
-    phone["registry"] = DumpRegistry(db);
-    return phone;
+    auto registry = DumpRegistry(db);
+    if (!registry) return false;
+    out << ",\n  \"registry\": ";
+    WriteIndented(out, *registry, 1);
+    out << "\n}";
+    return true;
 }

@@ -1,5 +1,0 @@
-#include "shell/program.h"
-
-int main(int argc, char** argv) {
-    return RunProgram(argc, argv);
-}
