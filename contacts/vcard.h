@@ -3,8 +3,8 @@
 //
 // Written: vCard 3.0, UTF-8 without a mark, CR LF, lines folded at 75 octets (never inside a
 // UTF-8 sequence or an escape), text values escaped (\\ \, \; \n). One card per record, SIM
-// entries first. A line break in a field is written as \n and read back as CR LF, the phone's
-// own line break.
+// entries first. A line break in a field (LF, CR LF or CR) is written as \n and read back as a
+// line feed, the line break the phone's contacts hold.
 //
 // Read: vCard 2.1, 3.0 and 4.0 mixed in one file, in UTF-8 (with or without its mark), UTF-16
 // with its mark, or 8-bit text of another charset; the file is streamed, and binary values

@@ -166,7 +166,7 @@ std::span<const int> AddressChain(const VcardProperty& p) {
 
 // Some producers escape the colon after a URL's scheme ("http\://"); nothing else of a URL
 // is unescaped, so a web page written by us comes back as it was. A line break (a
-// quoted-printable one) comes out as CR LF, as in every other field.
+// quoted-printable one) comes out as a line feed, as in every other field.
 std::u16string UrlValue(std::u16string_view view) {
     std::u16string text;
     for (std::size_t i = 0; i < view.size(); ++i) {
@@ -174,7 +174,7 @@ std::u16string UrlValue(std::u16string_view view) {
             text += view[i];
             continue;
         }
-        text += u"\r\n";
+        text += u'\n';
         if (view[i] == u'\r' && i + 1 < view.size() && view[i + 1] == u'\n') ++i;
     }
     std::size_t scheme = 0;
@@ -310,7 +310,7 @@ class CardBuilder {
         std::u16string street;
         for (std::size_t i = 0; i < 3; ++i) {
             if (part(i).empty()) continue;
-            if (!street.empty()) street += u"\r\n";
+            if (!street.empty()) street += u'\n';
             street += part(i);
         }
         std::array<std::u16string, kAddressFields> values = {street, part(3), part(4), part(5),

@@ -136,7 +136,7 @@ std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t s
             }
             char16_t next = value[i++];
             if (next == u'n' || next == u'N') {
-                out += u"\r\n";
+                out += u'\n';
             } else if (next == u'\\' || next == u',' || next == u';' || next == u':') {
                 out += next;
             } else {
@@ -144,7 +144,7 @@ std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t s
                 out += next;
             }
         } else {
-            out += u"\r\n";
+            out += u'\n';
             if (c == u'\r' && i < value.size() && value[i] == u'\n') ++i;
         }
     }

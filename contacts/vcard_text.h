@@ -24,7 +24,8 @@ void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bo
                             std::u16string& out);
 
 // Splits at each unescaped separator (';' for structured values, ',' for lists) and unescapes
-// each part: \\ \, \; \: and \n or \N (a line break, CR LF); any other backslash stays.
+// each part: \\ \, \; \: and \n or \N (a line feed); any other backslash stays. A raw line
+// break of any form (from quoted-printable) becomes a line feed too.
 std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t separator);
 std::u16string UnescapeVcard(std::u16string_view value);
 void UnescapeVcardInto(std::u16string_view value, std::u16string& out);
