@@ -68,7 +68,7 @@ ResultCode ImportContactsFromFile(std::u16string_view path, std::int32_t contact
         return kImportInvalidContactType;
     ContactJob job;
     // The whole file is read before any store is opened, so an unreadable file touches none.
-    if (ReadContactFile(job.list, path) < 0) return kImportFileUnreadable;
+    if (ReadContactFileOfAnyForm(job.list, path, nullptr) < 0) return kImportFileUnreadable;
     int total = 0;
     ResultCode result = WriteChosenStores(job, contactType, bar, total);
     if (result == 0) EndProgress(bar, total);

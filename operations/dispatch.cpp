@@ -8,6 +8,7 @@ SmsExportForm SmsExportFormOf(std::u16string_view path) {
     if (extension == u".dat") return SmsExportForm::DataFile;
     if (extension == u".txt") return SmsExportForm::Text;
     if (extension == u".csv") return SmsExportForm::Csv;
+    if (extension == u".xml") return SmsExportForm::Xml;
     return SmsExportForm::Folders;
 }
 
@@ -21,6 +22,8 @@ ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, Progres
             return ExportSmsText(tree, path, bar);
         case SmsExportForm::Csv:
             return ExportSmsCsv(tree, path, bar);
+        case SmsExportForm::Xml:
+            return ExportSmsXml(tree, path, bar);
         case SmsExportForm::Folders:
             break;
     }
@@ -45,7 +48,7 @@ ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar) 
         case OperationKind::ReadSmsFromStore:
             return ReadSmsFromStore(request.smsTree, bar);
         case OperationKind::LoadSmsDataFile:
-            return LoadSmsDataFile(request.smsTree, path, bar);
+            return LoadSmsBackupFile(request.smsTree, path, bar);
     }
     return kResultSuccess;
 }

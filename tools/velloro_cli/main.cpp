@@ -62,17 +62,18 @@ int main(int argc, char** argv) {
 
     auto* convertContacts = app.add_subcommand(
         "convert-contacts",
-        "Read a contact text backup and write it again: a text backup, or CSV when OUT ends in "
-        ".csv.");
-    convertContacts->add_option("IN", in, "Contact text backup to read")->required();
+        "Read a contact text backup or vCard file and write it again: a text backup, CSV when OUT "
+        "ends in .csv, vCard when it ends in .vcf.");
+    convertContacts->add_option("IN", in, "Contact text backup or vCard file to read")->required();
     convertContacts->add_option("OUT", out, "File to write")->required();
 
     std::string sortWord, sequenceWord;
     auto* convertSms = app.add_subcommand(
         "convert-sms",
-        "Load an SMS data file and export it by OUT's extension: .dat (data file), .txt (text), "
-        ".csv (CSV), anything else a folder with one file per message.");
-    convertSms->add_option("IN", in, "SMS data file to load")->required();
+        "Load an SMS data file or Android backup XML and export it by OUT's extension: .dat (data "
+        "file), .txt (text), .csv (CSV), .xml (Android backup XML), anything else a folder with "
+        "one file per message.");
+    convertSms->add_option("IN", in, "SMS data file or Android backup XML to load")->required();
     convertSms->add_option("OUT", out, "File or folder to write")->required();
     convertSms->add_option("--sort", sortWord, "date or name (default: the phone's stored order)")
         ->check(CLI::IsMember({"date", "name"}));
@@ -84,12 +85,13 @@ int main(int argc, char** argv) {
     const char* typeHelp = "sim, phone, both, or a number passed on as it is";
     auto* backupContacts = app.add_subcommand(
         "backup-contacts",
-        "Back up the SIM and/or phone contacts to a text backup (or CSV for .csv).");
+        "Back up the SIM and/or phone contacts to a text backup (CSV for .csv, vCard for .vcf).");
     backupContacts->add_option("--type", typeWord, typeHelp)->required();
     backupContacts->add_option("FILE", file, "Backup file to write")->required();
 
     auto* restoreContacts = app.add_subcommand(
-        "restore-contacts", "Restore a text backup's contacts, leaving out those already there.");
+        "restore-contacts",
+        "Restore a text backup's or vCard file's contacts, leaving out those already there.");
     restoreContacts->add_option("--type", typeWord, typeHelp)->required();
     restoreContacts->add_option("FILE", file, "Backup file to read")->required();
 
@@ -100,14 +102,16 @@ int main(int argc, char** argv) {
         "Leave out a folder (Inbox, Inbox/Work) or a message (Inbox#3: the third message of Inbox)";
     auto* backupSms = app.add_subcommand(
         "backup-sms",
-        "Read the phone's SMS and save them by FILE's extension: .dat, .txt, .csv, else a folder.");
+        "Read the phone's SMS and save them by FILE's extension: .dat, .txt, .csv, .xml, else a "
+        "folder.");
     backupSms->add_option("--untick", untick, untickHelp);
     backupSms->add_option("FILE", file, "File or folder to write")->required();
 
     auto* restoreSms = app.add_subcommand(
-        "restore-sms", "Load an SMS data file and create its messages again in the phone.");
+        "restore-sms",
+        "Load an SMS data file or Android backup XML and create its messages again in the phone.");
     restoreSms->add_option("--untick", untick, untickHelp);
-    restoreSms->add_option("FILE", file, "SMS data file to load")->required();
+    restoreSms->add_option("FILE", file, "SMS data file or Android backup XML to load")->required();
 
     auto* order = app.add_subcommand("order",
                                      "Show the order of the SMS text and CSV exports, or store it: "
