@@ -121,7 +121,8 @@ void ChooseExportFile(HWND dialog) {
     ofn.filters = {{u"Data File (*.dat) For restore", u"*.dat"},
                    {u"Text File (*.txt)", u"*.txt"},
                    {u"CSV File (*.csv)", u"*.csv"},
-                   {u"Folder and File", u""}};
+                   {u"Folder and File", u""},
+                   {u"Android XML (*.xml)", u"*.xml"}};
     ofn.nMaxFile = kFileBuffer;
     if (!GetSaveFileName(ofn)) return;
     // "Folder and File" has no extension, and the box then leaves a bare dot: the name is
@@ -133,7 +134,7 @@ void ChooseExportFile(HWND dialog) {
 void LoadDataFile(HWND dialog) {
     OPENFILENAME ofn;
     ofn.hwndOwner = dialog;
-    ofn.filters = {{u"Data File (*.dat)", u"*.dat"}};
+    ofn.filters = {{u"Data File (*.dat)", u"*.dat"}, {u"Android XML (*.xml)", u"*.xml"}};
     ofn.nMaxFile = kFileBuffer;
     ofn.defExt = u"dat";
     if (!GetOpenFileName(ofn)) return;
