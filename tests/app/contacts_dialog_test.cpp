@@ -212,7 +212,7 @@ TEST_F(ContactsDialogTest, VcardTypeBacksUpAndRestoresEndToEnd) {
     bool shot = false;
     RunSteps({[] { PickPathAndType(2); },
               [&] {
-                  shot = ShootFileTypeList(driver().fileDialogs.back(), files_.path().string(),
+                  shot = ShootFileTypeList(driver().fileDialogs.back(),
                                            ScreenshotPath("contacts_save_types.png"));
                   ASSERT_TRUE(PressSoftKey(0));
               }});

@@ -307,8 +307,7 @@ TEST_F(SmsDialogTest, AndroidXmlTypeSavesAndRestoresEndToEnd) {
     bool shot = false;
     WhenPageReady(ListFilled, [&](HWND dlg) {
         ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
-        shot = ShootFileTypeList(driver().fileDialogs.back(), files_.path().string(),
-                                 ScreenshotPath("sms_save_types.png"));
+        shot = ShootFileTypeList(driver().fileDialogs.back(), ScreenshotPath("sms_save_types.png"));
         ASSERT_TRUE(PressSoftKey(0));
     });
     EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDoneKey);
