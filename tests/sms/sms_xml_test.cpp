@@ -54,9 +54,9 @@ SmsTree GoldenTree() {
 // The golden tree as a read gives it back: the unticked message left out, a message per
 // recipient, every text's size counted, characters XML cannot carry replaced.
 std::string GoldenTreeReadBack() {
-    auto sized = [](MessageSpec spec) {
-        spec.size = static_cast<std::uint32_t>(2 * U16(spec.text).size());
-        return Message(spec);
+    auto sized = [](MessageSpec shape) {
+        shape.size = static_cast<std::uint32_t>(2 * U16(shape.text).size());
+        return Message(shape);
     };
     SmsTree tree;
     auto inbox = Folder(
@@ -157,9 +157,9 @@ TEST(SmsXmlReaderTest, GoldenFileReadsBackIntoItsFolders) {
 // Data file to XML and back, for messages with one recipient at most: every byte of the data
 // file comes back once sizes are the counted ones.
 TEST(SmsXmlReaderTest, DataFileToXmlToDataFileKeepsEveryByte) {
-    auto sized = [](MessageSpec spec) {
-        spec.size = static_cast<std::uint32_t>(2 * U16(spec.text).size());
-        return Message(spec);
+    auto sized = [](MessageSpec shape) {
+        shape.size = static_cast<std::uint32_t>(2 * U16(shape.text).size());
+        return Message(shape);
     };
     SmsTree tree;
     tree.root = Folder(
