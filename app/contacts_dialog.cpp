@@ -104,9 +104,10 @@ void ChooseFile(HWND dialog) {
     ofn.hwndOwner = dialog;
     if (backup) {
         ofn.filters = {{u"Text File (*.txt) For restore", u"*.txt"},
-                       {u"CSV File (*.csv)", u"*.csv"}};
+                       {u"CSV File (*.csv)", u"*.csv"},
+                       {u"vCard File (*.vcf)", u"*.vcf"}};
     } else {
-        ofn.filters = {{u"Text File (*.txt)", u"*.txt"}};
+        ofn.filters = {{u"Text File (*.txt)", u"*.txt"}, {u"vCard File (*.vcf)", u"*.vcf"}};
     }
     ofn.nMaxFile = kPathMax;
     ofn.defExt = u"txt";

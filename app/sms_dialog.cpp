@@ -136,7 +136,8 @@ void ChooseExportFile(HWND dialog) {
     ofn.filters = {{u"Data File (*.dat) For restore", u"*.dat"},
                    {u"Text File (*.txt)", u"*.txt"},
                    {u"CSV File (*.csv)", u"*.csv"},
-                   {u"Folder and File", u""}};
+                   {u"Folder and File", u""},
+                   {u"Android XML (*.xml)", u"*.xml"}};
     ofn.nMaxFile = kFileBuffer;
     ofn.initialDir = StartFolderFor(dialog, kSmsPathBox);
     if (!GetSaveFileName(ofn)) {
@@ -152,7 +153,7 @@ void ChooseExportFile(HWND dialog) {
 void LoadDataFile(HWND dialog) {
     OPENFILENAME ofn;
     ofn.hwndOwner = dialog;
-    ofn.filters = {{u"Data File (*.dat)", u"*.dat"}};
+    ofn.filters = {{u"Data File (*.dat)", u"*.dat"}, {u"Android XML (*.xml)", u"*.xml"}};
     ofn.nMaxFile = kFileBuffer;
     ofn.defExt = u"dat";
     ofn.initialDir = StartFolderFor(dialog, kSmsPathBox);

@@ -38,7 +38,8 @@ constexpr std::int32_t kContactFileUnusable = -2;
 // A path is absent when it views nothing (a default-constructed view); an empty path is present
 // and names no file.
 
-// A path ending in ".csv" (letter case counts) gets the CSV file; any other the text backup.
+// A path ending in ".csv" (letter case counts) gets the CSV file, one ending in ".vcf" vCard
+// (contacts/vcard.h); any other the text backup.
 std::int32_t WriteContactFile(const ContactList& list, std::u16string_view path);
 
 // Writes the first simCount SIM and phoneCount phone records (no more than the list holds).
@@ -49,3 +50,9 @@ std::int32_t WriteContactCsv(const ContactList& list, std::u16string_view path,
 // types and files with none are no failure. Values keep at most 1022 characters and lose their
 // leading and trailing blanks, tabs and carriage returns.
 std::int32_t ReadContactFile(ContactList& list, std::u16string_view path);
+
+struct VcardReadCounts;
+// What a restore reads: a vCard file when its content says so (LooksLikeVcard), else a text
+// backup. counts, which may be null, tells what a vCard read left out.
+std::int32_t ReadContactFileOfAnyForm(ContactList& list, std::u16string_view path,
+                                      VcardReadCounts* counts);

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "contacts/contact_files.h"
+#include "contacts/vcard.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "platform/text_writer.h"
@@ -98,6 +99,7 @@ std::int32_t WriteContactFile(const ContactList& list, std::u16string_view path)
     if (path.ends_with(u".csv")) {
         return WriteContactCsv(list, path, SimContactCount(list), PhoneContactCount(list));
     }
+    if (path.ends_with(u".vcf")) return WriteVcardFile(list, path);
     ReplacingFile file;
     if (!file.Open(path)) return kContactFileUnusable;
 

@@ -74,7 +74,7 @@ ResultCode ImportContactsFromFile(std::u16string_view path, std::int32_t contact
     counts = {};
     ContactJob job;
     // The whole file is read before any store is opened, so an unreadable file touches none.
-    if (ReadContactFile(job.list, path) < 0) return kImportFileUnreadable;
+    if (ReadContactFileOfAnyForm(job.list, path, nullptr) < 0) return kImportFileUnreadable;
     if (summary != nullptr) summary->part = SummaryPart::ContactRestore;
     counts.sim.read = SimContactCount(job.list);
     counts.phone.read = PhoneContactCount(job.list);

@@ -10,6 +10,7 @@ SmsExportForm SmsExportFormOf(std::u16string_view path) {
     if (extension == u".dat") return SmsExportForm::DataFile;
     if (extension == u".txt") return SmsExportForm::Text;
     if (extension == u".csv") return SmsExportForm::Csv;
+    if (extension == u".xml") return SmsExportForm::Xml;
     return SmsExportForm::Folders;
 }
 
@@ -25,6 +26,8 @@ ResultCode ExportSmsByExtension(SmsTree* tree, std::u16string_view path, Progres
             return ExportSmsText(tree, path, bar);
         case SmsExportForm::Csv:
             return ExportSmsCsv(tree, path, bar);
+        case SmsExportForm::Xml:
+            return ExportSmsXml(tree, path, bar);
         case SmsExportForm::Folders:
             break;
     }
@@ -91,7 +94,7 @@ ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar) 
             CountLoad(request, result);
             return result;
         case OperationKind::LoadSmsDataFile:
-            result = LoadSmsDataFile(request.smsTree, path, bar);
+            result = LoadSmsBackupFile(request.smsTree, path, bar);
             CountLoad(request, result);
             return result;
     }

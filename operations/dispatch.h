@@ -10,7 +10,7 @@
 ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar);
 
 // The writer a kind 4 export uses for a path.
-enum class SmsExportForm { DataFile, Text, Csv, Folders };
+enum class SmsExportForm { DataFile, Text, Csv, Xml, Folders };
 
 // By the path's last four characters, case-sensitively; anything else (capitals included, or a
 // path shorter than four characters) is a folder for the folder-and-file export.

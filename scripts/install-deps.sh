@@ -3,9 +3,9 @@
 # the tools that build and check the Debian package (CI uses them; ./run.sh does not need them).
 set -euo pipefail
 
-packages=(cmake g++ make clang libclang-rt-14-dev libsqlite3-dev libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-dejavu-core qt6-base-dev time
-          xvfb xauth)
+packages=(cmake g++ make clang libclang-rt-14-dev libsqlite3-dev libexpat1-dev libgtest-dev
+          libgmock-dev libbenchmark-dev libcli11-dev nlohmann-json3-dev fonts-dejavu-core
+          qt6-base-dev time xvfb xauth)
 if [[ ${1:-} == --package ]]; then
     packages+=(dpkg-dev lintian desktop-file-utils appstream man-db)
 fi

@@ -11,6 +11,7 @@
 #include "sms/sms_folder_export.h"
 #include "sms/sms_text_export.h"
 #include "sms/sms_tree.h"
+#include "sms/sms_xml.h"
 
 // Kind 4's text and CSV exports read the export order from the registry at every run: 0 or 403.
 ResultCode ExportSmsText(SmsTree* tree, std::u16string_view path, ProgressBar* bar);
@@ -21,3 +22,6 @@ ResultCode RestoreSms(SmsTree* tree, ProgressBar* bar, OperationSummary* summary
                       bool skipExisting = false);
 // Kind 6: replaces the tree with the message store's SMS, only after a complete read: 0 or 401.
 ResultCode ReadSmsFromStore(SmsTree* tree, ProgressBar* bar);
+// Kind 7: loads an Android backup XML when the file's content says so (LooksLikeSmsXml), else a
+// data file: 0 or 402.
+ResultCode LoadSmsBackupFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar);

@@ -2,7 +2,9 @@
 
 #include "app/resource_ids.h"
 #include "contacts/contact_operations.h"
+#include "contacts/vcard.h"
 #include "dialog_test_support.h"
+#include "file_type_shot.h"
 #include "ui/help_viewer.h"
 
 namespace {
@@ -89,14 +91,15 @@ TEST_F(ContactsDialogTest, EachModeShowsItsTextsFileTypesAndHelp) {
          u"Contact types to export:",
          u"Export",
          true,
-         {u"Text File (*.txt) For restore|*.txt", u"CSV File (*.csv)|*.csv"}},
+         {u"Text File (*.txt) For restore|*.txt", u"CSV File (*.csv)|*.csv",
+          u"vCard File (*.vcf)|*.vcf"}},
         {kRestore,
          u"Import Contacts",
          u"Import from:",
          u"Contact types to import:",
          u"Import",
          false,
-         {u"Text File (*.txt)|*.txt"}},
+         {u"Text File (*.txt)|*.txt", u"vCard File (*.vcf)|*.vcf"}},
     };
     for (const auto& m : modes) {
         driver().fileDialogs.clear();
@@ -203,6 +206,43 @@ TEST_F(ContactsDialogTest, RestoreReportsAMissingFileAndAddsNothingTwice) {
     EXPECT_EQ(restore(backup), kDoneKey);
     ASSERT_EQ(ExportContactsToFile(U16(second.string()), SimAndPhone, nullptr), 0);
     EXPECT_EQ(ReadBytes(second), ReadBytes(first));
+}
+
+// The vCard type from the save box to the file and from the file back into an empty phone,
+// twice, the second time adding nothing.
+TEST_F(ContactsDialogTest, VcardTypeBacksUpAndRestoresEndToEnd) {
+    const auto chosen = files_ / "contacts";
+    const auto written = files_ / "contacts.vcf";
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(chosen.string()), 3});
+    bool shot = false;
+    RunSteps({[] { PickPathAndType(2); },
+              [&] {
+                  shot = ShootFileTypeList(driver().fileDialogs.back(),
+                                           ScreenshotPath("contacts_save_types.png"));
+                  ASSERT_TRUE(PressSoftKey(0));
+              }});
+    EXPECT_EQ(Open(kContactsTemplate, ContactsDialogProc, kBackup), kDoneKey);
+    EXPECT_TRUE(shot);
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Export succeeded."});
+    ASSERT_TRUE(FileLooksLikeVcard(U16(written.string())));
+    const std::string bytes = ReadBytes(written);
+    EXPECT_NE(bytes.find("Frank Office"), std::string::npos);
+    EXPECT_NE(bytes.find("Meyer GmbH"), std::string::npos);
+    const auto before = files_ / "before.txt";
+    ASSERT_EQ(ExportContactsToFile(U16(before.string()), SimAndPhone, nullptr), 0);
+
+    MakePhone(false);
+    for (const char* after : {"after_first.txt", "after_second.txt"}) {
+        driver().messageBoxes.clear();
+        driver().QueueFileDialogAnswer(FileDialogAnswer{U16(written.string()), 2});
+        RunSteps({[] { PickPathAndType(2); }, [] { ASSERT_TRUE(PressSoftKey(0)); }});
+        EXPECT_EQ(Open(kContactsTemplate, ContactsDialogProc, kRestore), kDoneKey);
+        EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Import succeeded."});
+        ASSERT_EQ(ExportContactsToFile(U16((files_ / after).string()), SimAndPhone, nullptr), 0);
+    }
+    // The SIM entry without a number has nothing to restore; the rest is what was backed up.
+    EXPECT_NE(ReadUtf16File(files_ / "after_first.txt").find(u"Meyer GmbH"), std::u16string::npos);
+    EXPECT_EQ(ReadBytes(files_ / "after_second.txt"), ReadBytes(files_ / "after_first.txt"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include "app/resource_ids.h"
 #include "dialog_test_support.h"
+#include "file_type_shot.h"
 
 #include <QApplication>
 #include <QHelpEvent>
@@ -14,6 +15,7 @@
 #include <QToolTip>
 #include "sms/sms_data_file.h"
 #include "sms/sms_operations.h"
+#include "sms/sms_xml.h"
 
 namespace {
 
@@ -167,7 +169,8 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
     } forms[] = {{"all", 1, "all.dat", u"5 folders and 150 messages written."},
                  {"all", 2, "all.txt", u"4 folders and 150 messages written."},
                  {"all", 3, "all.csv", u"4 folders and 150 messages written."},
-                 {"backup", 4, "backup", u"5 folders and 150 messages written."}};
+                 {"backup", 4, "backup", u"5 folders and 150 messages written."},
+                 {"phone", 5, "phone.xml", u"5 folders and 150 messages written."}};
     for (const auto& f : forms) {
         SCOPED_TRACE(f.written);
         driver().messageBoxes.clear();
@@ -187,6 +190,11 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
                   std::vector<std::u16string>{u"Export succeeded.\n" + std::u16string(f.counts)});
         if (f.filterIndex == 1) {
             EXPECT_EQ(TextsInDataFile(written).size(), 150u);
+        } else if (f.filterIndex == 5) {
+            SmsXmlCounts counts;
+            SmsTree loaded;
+            EXPECT_EQ(LoadSmsXmlFile(&loaded, U16(written.string()), nullptr, &counts), 0);
+            EXPECT_EQ(counts.messages, 150);
         } else if (f.filterIndex == 4) {
             ASSERT_TRUE(std::filesystem::is_directory(written));
             int files = 0;
@@ -198,13 +206,15 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
                       std::string::npos);
         }
     }
-    ASSERT_EQ(driver().fileDialogs.size(), 4u);
+    ASSERT_EQ(driver().fileDialogs.size(), 5u);
     const FileDialogRecord& box = driver().fileDialogs[0];
     EXPECT_TRUE(box.save);
-    ASSERT_EQ(box.filters.size(), 4u);
+    ASSERT_EQ(box.filters.size(), 5u);
     EXPECT_EQ(box.filters[0].description, u"Data File (*.dat) For restore");
     EXPECT_EQ(box.filters[3].description, u"Folder and File");
     EXPECT_EQ(box.filters[3].pattern, u"");
+    EXPECT_EQ(box.filters[4].description, u"Android XML (*.xml)");
+    EXPECT_EQ(box.filters[4].pattern, u"*.xml");
     EXPECT_EQ(box.defExt, u"");
     EXPECT_EQ(box.maxFile, 256u);
 }
@@ -349,6 +359,49 @@ TEST_F(SmsRestoreTest, RefusesDoneBeforeLoadingAndABrokenFileThenRestoresTheTick
     EXPECT_FALSE(driver().fileDialogs[0].save);
     EXPECT_EQ(driver().fileDialogs[0].defExt, u"dat");
     EXPECT_EQ(TextsInStore(), (std::vector<std::u16string>{u"one", u"three"}));
+}
+
+// The XML type end to end: saved from the save box with the phone's messages, then loaded by the
+// restore page as it loads a data file, shown, and its ticked part restored into an empty phone.
+TEST_F(SmsDialogTest, AndroidXmlTypeSavesAndRestoresEndToEnd) {
+    const auto written = files_ / "android.xml";
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16((files_ / "android").string()), 5});
+    bool shot = false;
+    WhenPageReady(ListFilled, [&](HWND dlg) {
+        ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
+        shot = ShootFileTypeList(driver().fileDialogs.back(), ScreenshotPath("sms_save_types.png"));
+        ASSERT_TRUE(PressSoftKey(0));
+    });
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kBackup), kDoneKey);
+    EXPECT_TRUE(shot);
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Export succeeded."});
+    ASSERT_TRUE(FileLooksLikeSmsXml(U16(written.string())));
+    const std::vector<std::u16string> saved = TextsInStore();
+
+    MakePhone(false);
+    {
+        std::string error;
+        auto db = OpenPhoneDb(phonePath_, error);
+        ASSERT_TRUE(db) << error;
+        ASSERT_TRUE(SmsTopFolder(*db, error)) << error;
+    }
+    driver().messageBoxes.clear();
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(written.string()), 2});
+    int items = 0;
+    RunSteps({[&] {
+        HWND dlg = TopDialog();
+        ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
+        items = TreeGetCount(GetDlgItem(dlg, kSmsList));
+        ASSERT_TRUE(PressDoneButton());
+    }});
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogProc, kRestore), kDoneKey);
+    EXPECT_GT(items, 150);
+    EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{u"Import succeeded."});
+    const FileDialogRecord& open = driver().fileDialogs.back();
+    EXPECT_FALSE(open.save);
+    ASSERT_EQ(open.filters.size(), 2u);
+    EXPECT_EQ(open.filters[1].description, u"Android XML (*.xml)");
+    EXPECT_EQ(TextsInStore(), saved);
 }
 
 }  // namespace

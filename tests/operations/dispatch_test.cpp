@@ -8,6 +8,7 @@
 #include "operations/dispatch.h"
 #include "platform/text.h"
 #include "sms/sms_tree.h"
+#include "sms/sms_xml.h"
 #include "test_support.h"
 
 namespace {
@@ -57,6 +58,31 @@ TEST_F(DispatchTest, UnknownKindRunsNothingAndSucceeds) {
     }
 }
 
+// Kind 4 writes the XML for ".xml"; kind 7 loads a file by what it holds, whatever its name.
+TEST_F(DispatchTest, XmlIsWrittenByExtensionAndLoadedByContent) {
+    SmsTree tree;
+    tree.root = CreateSmsNode(kSmsFolderKind);
+    SetSmsNodeName(*tree.root, u"SMS");
+    OperationRequest save =
+        Request(static_cast<std::uint32_t>(OperationKind::ExportSms), files_.U16Path("sms.xml"));
+    save.smsTree = &tree;
+    ASSERT_EQ(DispatchOperation(save, nullptr), kResultSuccess);
+    ASSERT_TRUE(FileLooksLikeSmsXml(files_.U16Path("sms.xml")));
+    std::filesystem::rename(files_ / "sms.xml", files_ / "sms.dat");
+    save.path = files_.U16Path("data.dat");
+    ASSERT_EQ(DispatchOperation(save, nullptr), kResultSuccess);
+    std::filesystem::rename(files_ / "data.dat", files_ / "data.xml");
+
+    for (const char* name : {"sms.dat", "data.xml"}) {
+        SmsTree loaded;
+        OperationRequest load = Request(static_cast<std::uint32_t>(OperationKind::LoadSmsDataFile),
+                                        files_.U16Path(name));
+        load.smsTree = &loaded;
+        ASSERT_EQ(DispatchOperation(load, nullptr), kResultSuccess) << name;
+        EXPECT_EQ(loaded.root->name, u"SMS") << name;
+    }
+}
+
 TEST(SmsExportFormTest, LastFourCharactersPickTheWriterCaseSensitively) {
     struct Case {
         std::u16string_view path;
@@ -65,6 +91,7 @@ TEST(SmsExportFormTest, LastFourCharactersPickTheWriterCaseSensitively) {
     for (const Case& c :
          {Case{u"/b/sms.dat", SmsExportForm::DataFile}, Case{u"/b/sms.txt", SmsExportForm::Text},
           Case{u"/b/sms.csv", SmsExportForm::Csv}, Case{u".csv", SmsExportForm::Csv},
+          Case{u"/b/sms.xml", SmsExportForm::Xml}, Case{u"/b/sms.XML", SmsExportForm::Folders},
           Case{u"/b/sms.DAT", SmsExportForm::Folders}, Case{u"/b/sms.Txt", SmsExportForm::Folders},
           Case{u"/b/sms.dat/", SmsExportForm::Folders}, Case{u"dat", SmsExportForm::Folders},
           Case{u"", SmsExportForm::Folders}, Case{u"/b/sms", SmsExportForm::Folders}}) {

@@ -123,6 +123,49 @@ TEST_F(CliTest, BackupThenRestoreIntoAnEmptyPhoneBringsEverythingBack) {
     EXPECT_EQ(folders(after), folders(before));
 }
 
+// The two ways to another phone: contacts as vCard, messages as the Android backup XML; each
+// read back by its content, whatever the name.
+TEST_F(CliTest, MovingToAnotherPhoneThroughVcardAndXml) {
+    ASSERT_EQ(Phone("init").status, 0);
+    nlohmann::json before = Dump();
+    ASSERT_EQ(Cli("backup-contacts --type both " + P("contacts.vcf")).out, "Export succeeded.\n");
+    EXPECT_TRUE(ReadBytes(dir / "contacts.vcf").starts_with("BEGIN:VCARD\r\nVERSION:3.0\r\n"));
+    ASSERT_EQ(Cli("backup-sms " + P("sms.xml")).out, "Export succeeded.\n");
+    EXPECT_TRUE(ReadBytes(dir / "sms.xml").starts_with("<?xml version='1.0'"));
+
+    ASSERT_EQ(Phone("init --empty --force").status, 0);
+    ASSERT_EQ(Phone("store add SMS").status, 0);
+    for (int run = 0; run < 2; ++run) {
+        Outcome restore = Cli("restore-contacts --type both " + P("contacts.vcf"));
+        ASSERT_EQ(restore.status, 0) << restore.err;
+        EXPECT_EQ(restore.out, "Import succeeded.\n");
+    }
+    ASSERT_EQ(Cli("restore-sms " + P("sms.xml")).out, "Import succeeded.\n");
+    nlohmann::json after = Dump();
+    EXPECT_EQ(after["sim"]["entries"].size(), before["sim"]["entries"].size() - 1);
+    EXPECT_EQ(after["contacts"], before["contacts"]);
+    auto folders = [](const nlohmann::json& phone) {
+        std::vector<std::pair<std::string, std::size_t>> out;
+        for (const auto& f : phone["stores"][0]["top"]["folders"])
+            if (!f["messages"].empty()) out.emplace_back(f["name"], f["messages"].size());
+        return out;
+    };
+    EXPECT_EQ(folders(after), folders(before));
+
+    std::string backup = Quote(TestDataPath("contacts/every_field_backup.txt"));
+    ASSERT_EQ(Cli("convert-contacts " + backup + " " + P("a.vcf")).status, 0);
+    ASSERT_EQ(Cli("convert-contacts " + P("a.vcf") + " " + P("b.txt")).status, 0);
+    EXPECT_EQ(ReadBytes(dir / "b.txt"), ReadTestData("contacts/every_field_backup.txt"));
+    std::string data = Quote(TestDataPath("sms/example.dat"));
+    ASSERT_EQ(Cli("convert-sms " + data + " " + P("c.xml")).status, 0);
+    ASSERT_EQ(Cli("convert-sms " + P("c.xml") + " " + P("d.dat")).status, 0);
+    ASSERT_EQ(Cli("convert-sms " + P("d.dat") + " " + P("e.xml")).status, 0);
+    EXPECT_EQ(ReadBytes(dir / "e.xml"), ReadBytes(dir / "c.xml"));
+    WriteBytes(dir / "cut.xml", ReadBytes(dir / "c.xml").substr(0, 200));
+    EXPECT_EQ(Cli("convert-sms " + P("cut.xml") + " " + P("f.dat")).err,
+              "Parse file failed. Please check the file is right and try again.(402)\n");
+}
+
 TEST_F(CliTest, UntickedFoldersAndMessagesAreLeftOut) {
     ASSERT_EQ(Phone("init --empty").status, 0);
     ASSERT_EQ(Phone("sms folder Inbox/Work").status, 0);

@@ -98,7 +98,8 @@ void ReadOrder(int& sortBy, int& sequence) {
 int ConvertContacts(const std::string& in, const std::string& out) {
     ContactList list;
     InitContactList(list);
-    if (ReadContactFile(list, Utf8ToUtf16(in)) < 0) return Report(kImportFileUnreadable);
+    if (ReadContactFileOfAnyForm(list, Utf8ToUtf16(in), nullptr) < 0)
+        return Report(kImportFileUnreadable);
     int written = WriteContactFile(list, Utf8ToUtf16(out));
     ClearContactList(list);
     return Report(written < 0 ? kExportWriteFailed : 0);
@@ -120,7 +121,7 @@ bool ConvertSmsReadsOrder(const std::string& out, const SmsOrderChoice& order) {
 int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoice& order) {
     SmsTree tree;
     auto bar = TerminalProgress();
-    ResultCode code = LoadSmsDataFile(&tree, Utf8ToUtf16(in), bar.get());
+    ResultCode code = LoadSmsBackupFile(&tree, Utf8ToUtf16(in), bar.get());
     if (code != 0) return Report(code);
     int sortBy = order.sortBy;
     int sequence = order.sequence;
@@ -141,6 +142,9 @@ int ConvertSms(const std::string& in, const std::string& out, const SmsOrderChoi
             break;
         case SmsExportForm::Csv:
             code = ExportSmsCsv(&tree, path, bar.get(), sortBy, sequence);
+            break;
+        case SmsExportForm::Xml:
+            code = ExportSmsXml(&tree, path, bar.get());
             break;
         case SmsExportForm::Folders:
             code = ExportSmsFolders(&tree, path, bar.get());

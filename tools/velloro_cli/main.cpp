@@ -71,16 +71,18 @@ bool ParseOrderWords(const std::vector<std::string>& words, SmsOrderChoice& orde
 void AddConverters(CLI::App& app, Words& w, Commands& c) {
     c.convertContacts = app.add_subcommand(
         "convert-contacts",
-        "Read a contact text backup and write it again: a text backup, or CSV when OUT ends in "
-        ".csv.");
-    c.convertContacts->add_option("IN", w.in, "Contact text backup to read")->required();
+        "Read a contact text backup or vCard file and write it again: a text backup, CSV when OUT "
+        "ends in .csv, vCard when it ends in .vcf.");
+    c.convertContacts->add_option("IN", w.in, "Contact text backup or vCard file to read")
+        ->required();
     c.convertContacts->add_option("OUT", w.out, "File to write")->required();
 
     c.convertSms = app.add_subcommand(
         "convert-sms",
-        "Load an SMS data file and export it by OUT's extension: .dat (data file), .txt (text), "
-        ".csv (CSV), anything else a folder with one file per message.");
-    c.convertSms->add_option("IN", w.in, "SMS data file to load")->required();
+        "Load an SMS data file or Android backup XML and export it by OUT's extension: .dat (data "
+        "file), .txt (text), .csv (CSV), .xml (Android backup XML), anything else a folder with "
+        "one file per message.");
+    c.convertSms->add_option("IN", w.in, "SMS data file or Android backup XML to load")->required();
     c.convertSms->add_option("OUT", w.out, "File or folder to write")->required();
     c.convertSms
         ->add_option("--sort", w.sortWord, "date or name (default: the phone's stored order)")
@@ -98,12 +100,13 @@ void AddContactJobs(CLI::App& app, Words& w, Commands& c) {
     const char* typeHelp = "sim, phone, both, or a number passed on as it is";
     c.backupContacts = app.add_subcommand(
         "backup-contacts",
-        "Back up the SIM and/or phone contacts to a text backup (or CSV for .csv).");
+        "Back up the SIM and/or phone contacts to a text backup (CSV for .csv, vCard for .vcf).");
     c.backupContacts->add_option("--type", w.typeWord, typeHelp)->required();
     c.backupContacts->add_option("FILE", w.file, "Backup file to write")->required();
 
     c.restoreContacts = app.add_subcommand(
-        "restore-contacts", "Restore a text backup's contacts, leaving out those already there.");
+        "restore-contacts",
+        "Restore a text backup's or vCard file's contacts, leaving out those already there.");
     c.restoreContacts->add_option("--type", w.typeWord, typeHelp)->required();
     c.restoreContacts->add_option("FILE", w.file, "Backup file to read")->required();
 
@@ -115,14 +118,17 @@ void AddSmsJobs(CLI::App& app, Words& w, Commands& c) {
         "Leave out a folder (Inbox, Inbox/Work) or a message (Inbox#3: the third message of Inbox)";
     c.backupSms = app.add_subcommand(
         "backup-sms",
-        "Read the phone's SMS and save them by FILE's extension: .dat, .txt, .csv, else a folder.");
+        "Read the phone's SMS and save them by FILE's extension: .dat, .txt, .csv, .xml, else a "
+        "folder.");
     c.backupSms->add_option("--untick", w.untick, untickHelp);
     c.backupSms->add_option("FILE", w.file, "File or folder to write")->required();
 
     c.restoreSms = app.add_subcommand(
-        "restore-sms", "Load an SMS data file and create its messages again in the phone.");
+        "restore-sms",
+        "Load an SMS data file or Android backup XML and create its messages again in the phone.");
     c.restoreSms->add_option("--untick", w.untick, untickHelp);
-    c.restoreSms->add_option("FILE", w.file, "SMS data file to load")->required();
+    c.restoreSms->add_option("FILE", w.file, "SMS data file or Android backup XML to load")
+        ->required();
     c.restoreSms->add_flag("--skip-existing", w.skipExisting,
                            "Do not create a message its folder already holds (same text, address, "
                            "time and unsent flag)");

@@ -1,0 +1,6 @@
+#include "sms/sms_operations.h"
+
+ResultCode LoadSmsBackupFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {
+    if (!path.empty() && FileLooksLikeSmsXml(path)) return LoadSmsXmlFile(tree, path, bar);
+    return LoadSmsDataFile(tree, path, bar);
+}
