@@ -352,10 +352,14 @@ int ParseFile(std::FILE* stream, std::uint64_t size, std::unique_ptr<SmsNode>& n
     std::vector<char> block(kReadBlockBytes);
     std::uint64_t done = 0;
     int shown = 0;
+    // Never past the size the file had at open, so a file that grows meanwhile cannot keep the
+    // load going.
     while (true) {
-        std::size_t n = std::fread(block.data(), 1, block.size(), stream);
-        bool final = n < block.size();
-        if (final && std::ferror(stream)) return -2;
+        std::uint64_t left = size - done;
+        std::size_t want = left < block.size() ? static_cast<std::size_t>(left) : block.size();
+        std::size_t n = want == 0 ? 0 : std::fread(block.data(), 1, want, stream);
+        bool final = n < want || done + n == size;
+        if (n < want && std::ferror(stream)) return -2;
         if (!parser.Feed(std::string_view(block.data(), n), final)) return -2;
         done += n;
         ShowProgress(bar, done, size, shown);
@@ -373,17 +377,14 @@ int ReadSmsXmlFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, 
     BeginProgress(bar, kLoadProgressRange);
     SmsXmlCounts local;
     int result = -2;
-    if (UniqueFile file = OpenFile(path, "rb")) {
-        struct stat st {};
-        if (fstat(fileno(file.get()), &st) == 0) {
-            try {
-                SmsXmlCounts read;
-                result = ParseFile(file.get(), static_cast<std::uint64_t>(st.st_size), newRoot, bar,
-                                   read);
-                if (result == 0) local = read;
-            } catch (const std::bad_alloc&) {
-                result = -2;
-            }
+    std::uint64_t size = 0;
+    if (UniqueFile file = OpenFile(path, &size)) {
+        try {
+            SmsXmlCounts read;
+            result = ParseFile(file.get(), size, newRoot, bar, read);
+            if (result == 0) local = read;
+        } catch (const std::bad_alloc&) {
+            result = -2;
         }
     }
     if (counts != nullptr) *counts = local;
@@ -393,11 +394,11 @@ int ReadSmsXmlFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, 
 
 ResultCode LoadSmsXmlFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar,
                           SmsXmlCounts* counts) {
-    if (tree == nullptr || path.empty()) return 402;
+    if (tree == nullptr || path.empty()) return kSmsParseFailed;
     std::unique_ptr<SmsNode> root;
-    if (ReadSmsXmlFile(path, root, bar, counts) != 0) return 402;
+    if (ReadSmsXmlFile(path, root, bar, counts) != 0) return kSmsParseFailed;
     ReplaceSmsTree(*tree, std::move(root));
-    return 0;
+    return kResultSuccess;
 }
 
 bool LooksLikeSmsXml(std::string_view head) {
@@ -409,7 +410,7 @@ bool LooksLikeSmsXml(std::string_view head) {
 }
 
 bool FileLooksLikeSmsXml(std::u16string_view path) {
-    UniqueFile file = OpenFile(path, "rb");
+    UniqueFile file = OpenFile(path);
     if (!file) return false;
     char head[4096];
     std::size_t n = std::fread(head, 1, sizeof head, file.get());
