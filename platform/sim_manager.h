@@ -13,6 +13,7 @@
 // Capability record (SIMCAPS), 124 bytes of 32-bit fields; the ones with meaning here are
 // dwParams (offset 4), dwMaxAddressLength (offset 20) and dwMaxTextLength (offset 24).
 
+#include <string_view>
 #include <cstddef>
 #include <cstdint>
 
@@ -51,6 +52,13 @@ struct SIMPHONEBOOKENTRY {
     char16_t lpszText[MAX_LENGTH_PHONEBOOKENTRYTEXT] = {};
 };
 static_assert(sizeof(SIMPHONEBOOKENTRY) == kSimEntrySize);
+
+// The text of a fixed-size field: up to its first NUL, or the whole field when a card filled it
+// to the last unit.
+inline std::u16string_view FixedFieldText(const char16_t* field, std::size_t capacity) {
+    std::u16string_view whole(field, capacity);
+    return whole.substr(0, whole.find(u'\0'));
+}
 
 struct SIMCAPS {
     DWORD cbSize = 0;
