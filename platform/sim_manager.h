@@ -13,9 +13,9 @@
 // Capability record (SIMCAPS), 124 bytes of 32-bit fields; the ones with meaning here are
 // dwParams (offset 4), dwMaxAddressLength (offset 20) and dwMaxTextLength (offset 24).
 
-#include <string_view>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/win_types.h"
 

@@ -87,8 +87,8 @@ bool PhoneFaultTrips(FaultPoint point) {
         std::string_view name = kFaultNames[static_cast<std::size_t>(point)];
         if (sqlite3_prepare_v2(db, "SELECT at FROM faults WHERE name = ?", -1, &stmt, nullptr) ==
                 SQLITE_OK &&
-            sqlite3_bind_text(stmt, 1, name.data(), static_cast<int>(name.size()),
-                              SQLITE_STATIC) == SQLITE_OK &&
+            sqlite3_bind_text(stmt, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC) ==
+                SQLITE_OK &&
             sqlite3_step(stmt) == SQLITE_ROW)
             faults.Set(point, sqlite3_column_int64(stmt, 0));
         sqlite3_finalize(stmt);

@@ -53,7 +53,7 @@ inline std::unique_ptr<SmsNode> Message(
     const std::string& senderName = "", std::int64_t delivered = 0, std::int64_t modified = 0,
     std::uint32_t flags = 0, std::vector<std::pair<std::string, std::string>> recipients = {}) {
     return Message(SampleMessageSpec{text, senderAddress, senderName, delivered, modified, flags,
-                               std::move(recipients)});
+                                     std::move(recipients)});
 }
 
 template <class... Nodes>

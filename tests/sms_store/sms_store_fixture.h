@@ -35,8 +35,8 @@ class SmsStoreTest : public PhoneTest {
         ASSERT_TRUE(AddMessage(*Db(), folder, message, error)) << error;
     }
 
-    static PhoneMessageSpec Received(std::u16string text, std::u16string name, std::u16string address,
-                                std::uint64_t delivered) {
+    static PhoneMessageSpec Received(std::u16string text, std::u16string name,
+                                     std::u16string address, std::uint64_t delivered) {
         PhoneMessageSpec m;
         m.subject = std::move(text);
         m.senderName = std::move(name);
@@ -49,7 +49,7 @@ class SmsStoreTest : public PhoneTest {
     }
 
     static PhoneMessageSpec Sent(std::u16string text, std::vector<MessageRecipientSpec> to,
-                            std::uint64_t time, bool unsent = false) {
+                                 std::uint64_t time, bool unsent = false) {
         PhoneMessageSpec m;
         m.subject = std::move(text);
         m.to = std::move(to);
