@@ -197,8 +197,9 @@ CREATE TABLE faults(name TEXT PRIMARY KEY, at INTEGER NOT NULL DEFAULT 0);
 )";
 }
 
-// WAL with normal synchronisation keeps every call its own atomic commit without a disk flush
-// per call; a crash loses at most the last commits, never consistency.
+// WAL with normal synchronisation commits without a disk flush per commit; a crash loses at
+// most the last commits, never consistency. A job's connection also groups its commits: the
+// rule (whole messages and contacts only, a prefix after a kill) is at PhoneDb::EnableGrouping.
 bool ApplyConnectionSettings(PhoneDb& db) {
     sqlite3_busy_timeout(db.handle(), 10000);
     return db.Exec("PRAGMA journal_mode=WAL") && db.Exec("PRAGMA synchronous=NORMAL");
