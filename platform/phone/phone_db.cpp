@@ -135,6 +135,22 @@ bool PhoneDb::Flush() {
     return ok;
 }
 
+bool PhoneDb::ExecCached(const char* sql) {
+    auto found = statements_.find(sql);
+    if (found == statements_.end()) {
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v3(db_.get(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
+            SQLITE_OK) {
+            sqlite3_finalize(stmt);
+            return false;
+        }
+        found = statements_.emplace(sql, std::make_unique<Statement>(stmt)).first;
+    }
+    StatementRef run(&found->second->Reset());
+    run->Step();
+    return run->ok();
+}
+
 bool PhoneDb::Exec(const char* sql) {
     return sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
@@ -145,16 +161,16 @@ Transaction::Transaction(PhoneDb& db) : db_(db) {
         grouped_ = true;
     }
     nested_ = sqlite3_get_autocommit(db_.handle()) == 0;
-    begun_ = db_.Exec(nested_ ? "SAVEPOINT edit" : "BEGIN IMMEDIATE");
+    begun_ = db_.ExecCached(nested_ ? "SAVEPOINT edit" : "BEGIN IMMEDIATE");
 }
 
 Transaction::~Transaction() {
     if (begun_ && !done_) {
         if (nested_) {
-            db_.Exec("ROLLBACK TO edit");
-            db_.Exec("RELEASE edit");
+            db_.ExecCached("ROLLBACK TO edit");
+            db_.ExecCached("RELEASE edit");
         } else {
-            db_.Exec("ROLLBACK");
+            db_.ExecCached("ROLLBACK");
         }
     }
     if (grouped_) db_.EndWriteCall(done_);
@@ -162,7 +178,7 @@ Transaction::~Transaction() {
 
 bool Transaction::Commit() {
     if (!begun_ || done_) return false;
-    done_ = db_.Exec(nested_ ? "RELEASE edit" : "COMMIT");
+    done_ = db_.ExecCached(nested_ ? "RELEASE edit" : "COMMIT");
     return done_;
 }
 

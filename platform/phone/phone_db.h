@@ -85,6 +85,8 @@ class PhoneDb {
     StatementRef Prepare(const char* sql) { return Prepare(std::string(sql)); }
     // Runs statements without results; false on the first failure.
     bool Exec(const char* sql);
+    // Runs one statement without results, prepared once: for the savepoint of every call.
+    bool ExecCached(const char* sql);
     // The phone's own identity, part of every entry identifier it hands out.
     const std::vector<std::uint8_t>& uid() const { return uid_; }
     void set_uid(std::vector<std::uint8_t> uid) { uid_ = std::move(uid); }
