@@ -135,6 +135,12 @@ bool PhoneDb::Flush() {
     return ok;
 }
 
+void PhoneDb::EnableGrouping() {
+    // A job walks whole tables and indexes; a larger page cache keeps it from reading pages back.
+    Exec("PRAGMA cache_size=-16384");
+    group_ = GroupState::Idle;
+}
+
 bool PhoneDb::ExecCached(const char* sql) {
     auto found = statements_.find(sql);
     if (found == statements_.end()) {

@@ -104,7 +104,7 @@ class PhoneDb {
     // items; other processes see only committed groups.
     static constexpr int kGroupCalls = 1000;
     static constexpr std::chrono::milliseconds kGroupTime{100};
-    void EnableGrouping() { group_ = GroupState::Idle; }
+    void EnableGrouping();
     GroupState group() const { return group_; }
     // Opens the group for a write call, committing a full one first; false when it cannot.
     bool BeginWriteCall();
