@@ -2,7 +2,9 @@
 # The four long jobs at 100,000 and 1,000,000 items, each as a user runs it through velloro-cli,
 # measured by /usr/bin/time -v: wall, CPU (user + system) and peak memory, and per item.
 #   bench/jobs.sh [BUILD_DIR] [COUNTS...]     (default: build, 100000 1000000)
-# On a shared machine the CPU figures are the ones to compare.
+# On a shared machine the CPU figures are the ones to compare. The contact restore and the folder
+# export run up to 100,000 items only: a million contacts need several GB in today's reader, and
+# a million small files are a file-system test rather than Velloro's.
 set -euo pipefail
 
 build=${1:-build}
@@ -40,16 +42,18 @@ run() {
 printf "%-28s %9s %11s %11s %11s %11s\n" job items wall cpu cpu/item peak
 for n in "${counts[@]}"; do
     "$inputs" sms "$n" "$work/sms.dat"
-    "$inputs" contacts "$n" "$work/contacts.txt"
+    [ "$n" -le 100000 ] && "$inputs" contacts "$n" "$work/contacts.txt"
     fresh_phone
     run restore-sms "$n" "$cli" --phone "$phone" restore-sms "$work/sms.dat"
     run "backup-sms .dat" "$n" "$cli" --phone "$phone" backup-sms "$work/out.dat"
     rm -rf "$work/out" "$work/out.dat"
-    run "backup-sms to a folder" "$n" "$cli" --phone "$phone" backup-sms "$work/out"
-    rm -rf "$work/out"
-    fresh_phone
-    run restore-contacts "$n" "$cli" --phone "$phone" restore-contacts --type phone \
-        "$work/contacts.txt"
+    if [ "$n" -le 100000 ]; then
+        run "backup-sms to a folder" "$n" "$cli" --phone "$phone" backup-sms "$work/out"
+        rm -rf "$work/out"
+        fresh_phone
+        run restore-contacts "$n" "$cli" --phone "$phone" restore-contacts --type phone \
+            "$work/contacts.txt"
+    fi
     "$inputs" folders "$n" "$work/folders.dat"
     fresh_phone
     run "restore-sms (sibling folders)" "$n" "$cli" --phone "$phone" restore-sms "$work/folders.dat"

@@ -27,7 +27,7 @@ std::string StoreBenchPath(const char* name) {
 }
 
 void RemovePhoneFile(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm"})
+    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
         std::filesystem::remove(path + suffix);
 }
 
@@ -44,7 +44,7 @@ bool FillStorePhone(const std::string& path, int folders = kStoreFolders) {
         auto folder = AddFolderPath(*db, *top, {u"Folder " + DecimalText(f)}, error);
         if (!folder) return false;
         for (int i = 0; i < kStoreMessages / folders; ++i) {
-            MessageSpec m;
+            PhoneMessageSpec m;
             m.subject = U16("Message " + std::to_string(i) + ", see you at six tonight.");
             if (i % 3 == 0) {
                 m.to.push_back({u"Contact " + DecimalText(i % 500), u"+4412345" + DecimalText(i)});

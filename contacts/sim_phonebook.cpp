@@ -20,12 +20,6 @@ struct NameAndNumberHash {
     }
 };
 
-// A card may fill a field to the last unit; the text then ends at the field's end.
-std::u16string_view FixedText(const char16_t* field, std::size_t capacity) {
-    std::u16string_view whole(field, capacity);
-    return whole.substr(0, whole.find(u'\0'));
-}
-
 std::u16string_view CutForCompare(std::u16string_view text, std::int32_t max) {
     if (max >= 0 && max < kSimCompareLimit) return CutToUnits(text, static_cast<std::size_t>(max));
     return text;
@@ -83,8 +77,8 @@ std::int32_t ReadSimContacts(const SimPhonebook& phonebook, ContactList* list, P
     for (DWORD index = 1; index <= total && read < used; ++index) {
         if (SimReadPhonebookEntry(phonebook.handle, SIM_PBSTORAGE_SIM, index, &entry) != S_OK)
             continue;
-        AddSimContact(*list, FixedText(entry.lpszText, MAX_LENGTH_PHONEBOOKENTRYTEXT),
-                      FixedText(entry.lpszAddress, MAX_LENGTH_ADDRESS));
+        AddSimContact(*list, FixedFieldText(entry.lpszText, MAX_LENGTH_PHONEBOOKENTRYTEXT),
+                      FixedFieldText(entry.lpszAddress, MAX_LENGTH_ADDRESS));
         ++read;
         StepProgress(bar);
     }

@@ -167,8 +167,7 @@ HRESULT IPOutlookApp::GetDefaultFolder(int folderKind, ComPtr<IFolder>& folder) 
 
 HRESULT CoInitializeEx(void*, DWORD) {
     // The switch lives in the phone file; COM itself holds no connection.
-    auto phone = ConnectPhone();
-    if (phone && phone->faults.Trips(FaultPoint::ContactsCom)) return E_FAIL;
+    if (PhoneFaultTrips(FaultPoint::ContactsCom)) return E_FAIL;
     ++tComInitCount;
     return tComInitCount == 1 ? S_OK : S_FALSE;
 }

@@ -25,17 +25,8 @@ SimState* Find(HSIM sim) {
     return found == gConnections.end() ? nullptr : found->second.get();
 }
 
-std::u16string FieldText(const char16_t* field, std::size_t capacity) {
-    std::size_t length = 0;
-    while (length < capacity && field[length] != u'\0')
-        ++length;
-    return std::u16string(field, length);
-}
-
 bool Terminated(const char16_t* field, std::size_t capacity) {
-    for (std::size_t i = 0; i < capacity; ++i)
-        if (field[i] == u'\0') return true;
-    return false;
+    return FixedFieldText(field, capacity).size() < capacity;
 }
 
 void CopyField(char16_t* field, std::size_t capacity, const std::u16string& text) {
@@ -125,8 +116,8 @@ HRESULT SimWritePhonebookEntry(HSIM sim, DWORD location, DWORD index,
     if (state->phone->faults.Trips(FaultPoint::SimWrite)) return SIM_E_SIMFAILURE;
     if (!Terminated(entry->lpszText, MAX_LENGTH_PHONEBOOKENTRYTEXT)) return SIM_E_TEXTSTRINGTOOLONG;
     if (!Terminated(entry->lpszAddress, MAX_LENGTH_ADDRESS)) return SIM_E_DIALSTRINGTOOLONG;
-    std::u16string name = FieldText(entry->lpszText, MAX_LENGTH_PHONEBOOKENTRYTEXT);
-    std::u16string number = FieldText(entry->lpszAddress, MAX_LENGTH_ADDRESS);
+    std::u16string name(FixedFieldText(entry->lpszText, MAX_LENGTH_PHONEBOOKENTRYTEXT));
+    std::u16string number(FixedFieldText(entry->lpszAddress, MAX_LENGTH_ADDRESS));
     if (name.size() > state->nameMax) return SIM_E_TEXTSTRINGTOOLONG;
     if (number.size() > state->numberMax) return SIM_E_DIALSTRINGTOOLONG;
 

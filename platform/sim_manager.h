@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/win_types.h"
 
@@ -51,6 +52,13 @@ struct SIMPHONEBOOKENTRY {
     char16_t lpszText[MAX_LENGTH_PHONEBOOKENTRYTEXT] = {};
 };
 static_assert(sizeof(SIMPHONEBOOKENTRY) == kSimEntrySize);
+
+// The text of a fixed-size field: up to its first NUL, or the whole field when a card filled it
+// to the last unit.
+inline std::u16string_view FixedFieldText(const char16_t* field, std::size_t capacity) {
+    std::u16string_view whole(field, capacity);
+    return whole.substr(0, whole.find(u'\0'));
+}
 
 struct SIMCAPS {
     DWORD cbSize = 0;

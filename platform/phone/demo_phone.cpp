@@ -43,8 +43,10 @@ struct DemoContact {
     std::vector<std::pair<const char*, const char*>> fields;
 };
 
-std::vector<DemoContact> DemoContacts() {
-    std::vector<DemoContact> contacts = {
+// Contacts that each show a different corner: every field in use somewhere, scripts, quotes and
+// addresses of several lines.
+std::vector<DemoContact> HandMadeContacts() {
+    return {
         {{{"FirstName", "Anna"},
           {"LastName", "Berg"},
           {"MobileTelephoneNumber", "+46701234567"},
@@ -98,6 +100,12 @@ std::vector<DemoContact> DemoContacts() {
           {"PagerNumber", "+4930999"},
           {"CarTelephoneNumber", "+4917012345"},
           {"RadioTelephoneNumber", "+4930555"}}},
+    };
+}
+
+// More of them: further fields, right-to-left scripts, a quote in a name.
+std::vector<DemoContact> MoreHandMadeContacts() {
+    return {
         {{{"FirstName", "Grace"},
           {"LastName", "Liu"},
           {"Email1Address", "grace@example.com"},
@@ -133,6 +141,12 @@ std::vector<DemoContact> DemoContacts() {
           {"WorkTelephoneNumber", "5550123"},
           {"Categories", "Food, Delivery"}}},
     };
+}
+
+std::vector<DemoContact> DemoContacts() {
+    std::vector<DemoContact> contacts = HandMadeContacts();
+    for (DemoContact& more : MoreHandMadeContacts())
+        contacts.push_back(std::move(more));
     // The rest are everyday contacts, so the list is long enough to scroll and to time.
     const char* first[] = {"Oskar", "Petra", "Quinn",  "Rosa",  "Sven", "Tove", "Ulf",
                            "Vera",  "Wilma", "Xavier", "Ylva",  "Zoe",  "Adam", "Britt",
@@ -214,7 +228,7 @@ bool FillDemoPhone(PhoneDb& db, std::string& error) {
     }
     constexpr int kMessages = 150;
     for (int i = 0; i < kMessages; ++i) {
-        MessageSpec m;
+        PhoneMessageSpec m;
         const DemoPeer& peer = kPeers[i % std::size(kPeers)];
         std::u16string text = U16(kTexts[i % std::size(kTexts)]);
         m.size = static_cast<std::uint32_t>(text.size() * 2);

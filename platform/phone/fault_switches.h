@@ -53,6 +53,7 @@ class FaultSet {
     FaultSet() = default;
     // Nothing when the switches could not be read.
     static std::optional<FaultSet> Load(PhoneDb& db);
+    void Set(FaultPoint point, std::int64_t at) { at_[static_cast<std::size_t>(point)] = at; }
     // Counts this call of its kind and says whether it fails.
     bool Trips(FaultPoint point);
     // For the calls whose position is an index (a SIM slot, a contact item).

@@ -85,6 +85,8 @@ class PhoneDb {
     StatementRef Prepare(const char* sql) { return Prepare(std::string(sql)); }
     // Runs statements without results; false on the first failure.
     bool Exec(const char* sql);
+    // Runs one statement without results, prepared once: for the savepoint of every call.
+    bool ExecCached(const char* sql);
     // The phone's own identity, part of every entry identifier it hands out.
     const std::vector<std::uint8_t>& uid() const { return uid_; }
     void set_uid(std::vector<std::uint8_t> uid) { uid_ = std::move(uid); }
@@ -102,7 +104,7 @@ class PhoneDb {
     // items; other processes see only committed groups.
     static constexpr int kGroupCalls = 1000;
     static constexpr std::chrono::milliseconds kGroupTime{100};
-    void EnableGrouping() { group_ = GroupState::Idle; }
+    void EnableGrouping();
     GroupState group() const { return group_; }
     // Opens the group for a write call, committing a full one first; false when it cannot.
     bool BeginWriteCall();

@@ -192,7 +192,7 @@ std::optional<std::int64_t> AddFolderPath(PhoneDb& db, std::int64_t parent,
     return current;
 }
 
-bool AddMessage(PhoneDb& db, std::int64_t folderId, const MessageSpec& m, std::string& error) {
+bool AddMessage(PhoneDb& db, std::int64_t folderId, const PhoneMessageSpec& m, std::string& error) {
     Transaction tx(db);
     auto id = tx.ok() && FindFolder(db, folderId) ? InsertMessage(db, folderId) : std::nullopt;
     if (!id) return Fail(error, "cannot create the message");

@@ -46,7 +46,7 @@ struct MessageRecipientSpec {
     std::u16string name;
     std::u16string address;
 };
-struct MessageSpec {
+struct PhoneMessageSpec {
     std::u16string subject;
     std::optional<std::u16string> body;
     bool bodyStreamOnly = false;
@@ -60,7 +60,8 @@ struct MessageSpec {
 };
 // An SMS as the phone keeps one: class "IPM.SMStext", status MSGSTATUS_RECTYPE_SMS, and only
 // the other properties the caller gives.
-bool AddMessage(PhoneDb& db, std::int64_t folderId, const MessageSpec& message, std::string& error);
+bool AddMessage(PhoneDb& db, std::int64_t folderId, const PhoneMessageSpec& message,
+                std::string& error);
 
 // key is written with its leading backslash; parents are created with it.
 bool SetRegistryDword(PhoneDb& db, std::u16string_view key, std::u16string_view name,

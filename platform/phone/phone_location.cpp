@@ -1,5 +1,6 @@
 #include "platform/phone/phone_location.h"
 
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
@@ -73,4 +74,25 @@ std::shared_ptr<PhoneConnection> ConnectPhone() {
     connection->path = std::move(path);
     gJob = connection;
     return connection;
+}
+
+bool PhoneFaultTrips(FaultPoint point) {
+    std::string path = CurrentPhonePath();
+    if (auto job = gJob.lock(); job && job->path == path) return job->faults.Trips(point);
+    FaultSet faults;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 10000);
+        sqlite3_stmt* stmt = nullptr;
+        std::string_view name = kFaultNames[static_cast<std::size_t>(point)];
+        if (sqlite3_prepare_v2(db, "SELECT at FROM faults WHERE name = ?", -1, &stmt, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_bind_text(stmt, 1, name.data(), static_cast<int>(name.size()), SQLITE_STATIC) ==
+                SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW)
+            faults.Set(point, sqlite3_column_int64(stmt, 0));
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(db);
+    return faults.Trips(point);
 }

@@ -33,3 +33,8 @@ struct PhoneConnection {
     std::string path;
 };
 std::shared_ptr<PhoneConnection> ConnectPhone();
+
+// Whether this call of point fails, for a service that needs nothing of the phone but its switch
+// (COM start): the running job's switches, else one read-only query of the file, which neither
+// creates a phone nor waits for another job. A phone that cannot be read has no switch set.
+bool PhoneFaultTrips(FaultPoint point);

@@ -105,7 +105,7 @@ class FaultSwitchTest : public PhoneTest {
         fields[1] = u"First";
         ASSERT_TRUE(AddContact(*db, fields, error));
         auto top = SmsTopFolder(*db, error);
-        MessageSpec m;
+        PhoneMessageSpec m;
         m.subject = u"m";
         ASSERT_TRUE(top && AddMessage(*db, *top, m, error)) << error;
     }

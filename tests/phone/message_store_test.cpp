@@ -78,7 +78,7 @@ TEST_F(MessageStoreTest, TablesListFoldersAndMessagesInCreationOrderInBatches) {
             ASSERT_TRUE(
                 AddFolderPath(*db, top_, {u"F" + std::u16string(1, char16_t(u'a' + i))}, error));
         for (int i = 0; i < 25; ++i) {
-            MessageSpec m;
+            PhoneMessageSpec m;
             m.subject = u"m" + std::u16string(1, char16_t(u'A' + i));
             ASSERT_TRUE(AddMessage(*db, top_, m, error)) << error;
         }
@@ -104,7 +104,7 @@ TEST_F(MessageStoreTest, TablesListFoldersAndMessagesInCreationOrderInBatches) {
 
 TEST_F(MessageStoreTest, AbsentPropertiesAreErrorValuesAndAStreamOnlyBodyOnlyAStream) {
     std::string error;
-    MessageSpec plain, streamed;
+    PhoneMessageSpec plain, streamed;
     plain.subject = u"hi";
     plain.flags = 1;
     streamed.body = std::u16string(600, u'ж');

@@ -13,8 +13,8 @@ namespace {
 // Root "SMS" > "Inbox" > a message from Anna and a sent message with one recipient; the golden
 // file was built from the record layout by tests/data/sms/make_example_dat.py.
 SmsTree GoldenTree() {
-    MessageSpec fromAnna{"See you at six", "Anna <+111>", "Anna", kT1, kT1 + 60, 1, {}, 42};
-    MessageSpec toBob{"OK", "", "", kT1 + 3600, kT1 + 3660, 0, {{"Bob", "+222"}}, 7};
+    SampleMessageSpec fromAnna{"See you at six", "Anna <+111>", "Anna", kT1, kT1 + 60, 1, {}, 42};
+    SampleMessageSpec toBob{"OK", "", "", kT1 + 3600, kT1 + 3660, 0, {{"Bob", "+222"}}, 7};
     SmsTree tree;
     tree.root =
         Folder("SMS", NodeList(Folder("Inbox", NodeList(Message(fromAnna), Message(toBob)))));
@@ -72,7 +72,7 @@ TEST(SmsDataFileTest, LoadsTheGoldenFileAndWritesItBackUnchanged) {
 }
 
 TEST(SmsDataFileTest, RoundTripKeepsEveryFieldAtItsLimits) {
-    MessageSpec wide;
+    SampleMessageSpec wide;
     wide.text = std::string(kSmsTextMax - 1, 'x') + "\xE2\x82\xAC";  // 500 units, last non-ASCII
     wide.senderAddress = std::string(kSmsAddressMax, '+');
     wide.senderName = std::string(kSmsAddressMax, 'N');

@@ -21,7 +21,7 @@ inline std::unique_ptr<SmsNode> Folder(const std::string& name,
     return node;
 }
 
-struct MessageSpec {
+struct SampleMessageSpec {
     std::string text;
     std::string senderAddress;
     std::string senderName;
@@ -32,7 +32,7 @@ struct MessageSpec {
     std::uint32_t size = 0;
 };
 
-inline std::unique_ptr<SmsNode> Message(const MessageSpec& shape) {
+inline std::unique_ptr<SmsNode> Message(const SampleMessageSpec& shape) {
     auto data = std::make_unique<SmsMessageData>();
     data->text = U16(shape.text);
     data->senderAddress = U16(shape.senderAddress);
@@ -52,8 +52,8 @@ inline std::unique_ptr<SmsNode> Message(
     const std::string& text, const std::string& senderAddress = "",
     const std::string& senderName = "", std::int64_t delivered = 0, std::int64_t modified = 0,
     std::uint32_t flags = 0, std::vector<std::pair<std::string, std::string>> recipients = {}) {
-    return Message(MessageSpec{text, senderAddress, senderName, delivered, modified, flags,
-                               std::move(recipients)});
+    return Message(SampleMessageSpec{text, senderAddress, senderName, delivered, modified, flags,
+                                     std::move(recipients)});
 }
 
 template <class... Nodes>

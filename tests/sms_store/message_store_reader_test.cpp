@@ -25,7 +25,7 @@ TEST_F(MessageStoreReaderTest, ReadsFoldersFirstThenMessagesWithTheirFields) {
     Add(inbox, Received(u"Again", u"Ann", u"+4412", 900));
     Add(sent, Sent(u"Hi", {{u"Anna", u"+4413"}, {u"Zed", u"+4414"}}, 2000));
     Add(sent, Sent(u"Draft", {}, 3000, true));
-    MessageSpec noTimes;
+    PhoneMessageSpec noTimes;
     noTimes.subject = u"bare";
     noTimes.senderAddress = u"x";
     Add(top_, noTimes);
@@ -63,7 +63,7 @@ TEST_F(MessageStoreReaderTest, TextIsSubjectThenBodyHeldTo500Units) {
         {3, 4, true, 4},      {0, 0, false, 0},
     };
     for (const Case& c : cases) {
-        MessageSpec m;
+        PhoneMessageSpec m;
         m.subject = std::u16string(c.subject, u's');
         if (c.body > 0) m.body = std::u16string(c.body, u'b');
         m.bodyStreamOnly = c.streamOnly;
@@ -149,7 +149,7 @@ TEST_F(MessageStoreReaderTest, ManyNodesStepOncePerNode) {
     std::string error;
     auto db = Db();
     for (int i = 0; i < 1200; ++i) {
-        MessageSpec m;
+        PhoneMessageSpec m;
         m.subject = u"n";
         ASSERT_TRUE(AddMessage(*db, inbox, m, error));
     }

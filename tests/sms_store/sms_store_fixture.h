@@ -30,14 +30,14 @@ class SmsStoreTest : public PhoneTest {
         return id.value_or(0);
     }
 
-    void Add(std::int64_t folder, const MessageSpec& message) {
+    void Add(std::int64_t folder, const PhoneMessageSpec& message) {
         std::string error;
         ASSERT_TRUE(AddMessage(*Db(), folder, message, error)) << error;
     }
 
-    static MessageSpec Received(std::u16string text, std::u16string name, std::u16string address,
-                                std::uint64_t delivered) {
-        MessageSpec m;
+    static PhoneMessageSpec Received(std::u16string text, std::u16string name,
+                                     std::u16string address, std::uint64_t delivered) {
+        PhoneMessageSpec m;
         m.subject = std::move(text);
         m.senderName = std::move(name);
         m.senderAddress = std::move(address);
@@ -48,9 +48,9 @@ class SmsStoreTest : public PhoneTest {
         return m;
     }
 
-    static MessageSpec Sent(std::u16string text, std::vector<MessageRecipientSpec> to,
-                            std::uint64_t time, bool unsent = false) {
-        MessageSpec m;
+    static PhoneMessageSpec Sent(std::u16string text, std::vector<MessageRecipientSpec> to,
+                                 std::uint64_t time, bool unsent = false) {
+        PhoneMessageSpec m;
         m.subject = std::move(text);
         m.to = std::move(to);
         m.delivered = FileTimeFromUint64(time);

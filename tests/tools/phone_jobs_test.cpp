@@ -249,14 +249,21 @@ TEST_F(PhoneJobsTest, ADamagedPhoneFailsTheBackupAndKeepsTheOldFile) {
     FreshPhone();
     ASSERT_EQ(Cli("restore-sms " + P("sms.dat")).status, 0);
     WriteBytes(dir / "old.dat", "the previous backup");
-    // Pages in the middle of the message tables overwritten, the file's head intact.
-    std::string phone = ReadBytes(PhonePath());
+    // The folder listing's index pages overwritten but its first: the listing reads a few
+    // hundred messages and then cannot read on. Every other page is intact, so only a listing
+    // that told "no more rows" from "could not read" can notice.
+    std::vector<std::string> pages =
+        PhoneView(PhonePath())
+            .Rows(
+                "SELECT pageno FROM dbstat WHERE name = 'messages_by_folder' AND pagetype = 'leaf' "
+                "ORDER BY pageno");
+    ASSERT_GT(pages.size(), 2u);
     ASSERT_FALSE(std::filesystem::exists(dir / "phone.db-wal") &&
                  std::filesystem::file_size(dir / "phone.db-wal") > 0);
+    std::string phone = ReadBytes(PhonePath());
     constexpr std::size_t kPage = 4096;
-    for (std::size_t at = phone.size() / 3 / kPage * kPage; at < phone.size() * 9 / 10;
-         at += 3 * kPage)
-        phone.replace(at, kPage, kPage, '\x5a');
+    for (std::size_t i = 1; i < pages.size(); ++i)
+        phone.replace((std::stoul(pages[i]) - 1) * kPage, kPage, kPage, '\x5a');
     WriteBytes(PhonePath(), phone);
 
     Outcome backup = Cli("backup-sms " + P("old.dat"));

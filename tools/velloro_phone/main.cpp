@@ -127,7 +127,7 @@ class Tool {
     }
 
     int SmsAdd() {
-        MessageSpec m;
+        PhoneMessageSpec m;
         m.subject = Value(o_.subject);
         if (o_.body) m.body = Value(*o_.body);
         m.bodyStreamOnly = o_.bodyStream;
@@ -243,9 +243,15 @@ class Tool {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    Options o;
-    CLI::App app{"velloro-phone: creates, fills, dumps and breaks Velloro's emulated phones"};
+namespace {
+
+// The subcommands main dispatches on.
+struct Commands {
+    CLI::App *init, *simAdd, *contactAdd, *smsFolder, *smsAdd, *storeAdd, *registrySet,
+        *registryDelete, *faultSet, *faultClear, *faultList, *dump;
+};
+
+Commands AddCommands(CLI::App& app, Options& o) {
     app.require_subcommand(1);
     app.add_option("--phone", o.phone, "The phone file (default: $VELLORO_PHONE, then the user's)");
 
@@ -314,7 +320,30 @@ int main(int argc, char** argv) {
     auto* faultList = fault->add_subcommand("list", "List the switches");
 
     auto* dump = app.add_subcommand("dump", "The whole phone as JSON");
+    return {init,        simAdd,         contactAdd, smsFolder,  smsAdd,    storeAdd,
+            registrySet, registryDelete, faultSet,   faultClear, faultList, dump};
+}
 
+int Run(const Commands& c, Tool& tool) {
+    if (*c.init) return tool.Init();
+    if (*c.simAdd) return tool.SimAdd();
+    if (*c.contactAdd) return tool.ContactAdd();
+    if (*c.smsFolder) return tool.SmsFolder();
+    if (*c.smsAdd) return tool.SmsAdd();
+    if (*c.storeAdd) return tool.StoreAdd();
+    if (*c.registrySet) return tool.RegistrySet();
+    if (*c.registryDelete) return tool.RegistryDelete();
+    if (*c.faultSet) return tool.FaultSet();
+    if (*c.faultClear) return tool.FaultClear();
+    if (*c.faultList) return tool.FaultList();
+    if (*c.dump) return tool.Dump();
+    return Error("nothing to do");
+}
+
+int Main(int argc, char** argv) {
+    Options o;
+    CLI::App app{"velloro-phone: creates, fills, dumps and breaks Velloro's emulated phones"};
+    Commands commands = AddCommands(app, o);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -325,19 +354,20 @@ int main(int argc, char** argv) {
         return Error(e.what());
     }
     if (!o.phone.empty()) SetPhonePath(o.phone);
-
     Tool tool(o);
-    if (*init) return tool.Init();
-    if (*simAdd) return tool.SimAdd();
-    if (*contactAdd) return tool.ContactAdd();
-    if (*smsFolder) return tool.SmsFolder();
-    if (*smsAdd) return tool.SmsAdd();
-    if (*storeAdd) return tool.StoreAdd();
-    if (*registrySet) return tool.RegistrySet();
-    if (*registryDelete) return tool.RegistryDelete();
-    if (*faultSet) return tool.FaultSet();
-    if (*faultClear) return tool.FaultClear();
-    if (*faultList) return tool.FaultList();
-    if (*dump) return tool.Dump();
-    return Error("nothing to do");
+    return Run(commands, tool);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Nothing below throws on purpose; whatever does (memory, a library) ends the run plainly.
+    try {
+        return Main(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "velloro-phone: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "velloro-phone: unexpected failure\n";
+    }
+    return 1;
 }
