@@ -69,7 +69,7 @@ bool FillPhone(const std::string& path, int messages) {
         auto folder = AddFolderPath(*db, *top, {names[f]}, error);
         if (!folder) return false;
         for (int i = 0; i < counts[f]; ++i) {
-            MessageSpec m;
+            PhoneMessageSpec m;
             m.subject = U16("Message " + std::to_string(i) + ", see you at six tonight.");
             if (i % 3 == 0) {
                 m.to.push_back({u"Contact " + DecimalText(i % 500), u"+4412345" + DecimalText(i)});

@@ -54,7 +54,7 @@ SmsTree GoldenTree() {
 // The golden tree as a read gives it back: the unticked message left out, a message per
 // recipient, every text's size counted, characters XML cannot carry replaced.
 std::string GoldenTreeReadBack() {
-    auto sized = [](MessageSpec shape) {
+    auto sized = [](SampleMessageSpec shape) {
         shape.size = static_cast<std::uint32_t>(2 * U16(shape.text).size());
         return Message(shape);
     };
@@ -157,7 +157,7 @@ TEST(SmsXmlReaderTest, GoldenFileReadsBackIntoItsFolders) {
 // Data file to XML and back, for messages with one recipient at most: every byte of the data
 // file comes back once sizes are the counted ones.
 TEST(SmsXmlReaderTest, DataFileToXmlToDataFileKeepsEveryByte) {
-    auto sized = [](MessageSpec shape) {
+    auto sized = [](SampleMessageSpec shape) {
         shape.size = static_cast<std::uint32_t>(2 * U16(shape.text).size());
         return Message(shape);
     };
