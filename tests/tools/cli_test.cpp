@@ -128,9 +128,10 @@ TEST_F(CliTest, BackupThenRestoreIntoAnEmptyPhoneBringsEverythingBack) {
 TEST_F(CliTest, MovingToAnotherPhoneThroughVcardAndXml) {
     ASSERT_EQ(Phone("init").status, 0);
     nlohmann::json before = Dump();
-    ASSERT_EQ(Cli("backup-contacts --type both " + P("contacts.vcf")).out, "Export succeeded.\n");
+    ASSERT_EQ(Cli("--quiet backup-contacts --type both " + P("contacts.vcf")).out,
+              "Export succeeded.\n");
     EXPECT_TRUE(ReadBytes(dir / "contacts.vcf").starts_with("BEGIN:VCARD\r\nVERSION:3.0\r\n"));
-    ASSERT_EQ(Cli("backup-sms " + P("sms.xml")).out, "Export succeeded.\n");
+    ASSERT_EQ(Cli("--quiet backup-sms " + P("sms.xml")).out, "Export succeeded.\n");
     EXPECT_TRUE(ReadBytes(dir / "sms.xml").starts_with("<?xml version='1.0'"));
 
     ASSERT_EQ(Phone("init --empty --force").status, 0);
@@ -138,9 +139,14 @@ TEST_F(CliTest, MovingToAnotherPhoneThroughVcardAndXml) {
     for (int run = 0; run < 2; ++run) {
         Outcome restore = Cli("restore-contacts --type both " + P("contacts.vcf"));
         ASSERT_EQ(restore.status, 0) << restore.err;
-        EXPECT_EQ(restore.out, "Import succeeded.\n");
+        EXPECT_EQ(restore.out, run == 0 ? "Import succeeded.\nPhone: 40 read, 40 added, 0 already "
+                                          "present. SIM: 20 read, 19 added, 0 already present, 1 "
+                                          "left out without a number.\n"
+                                        : "Import succeeded.\nPhone: 40 read, 0 added, 40 already "
+                                          "present. SIM: 20 read, 0 added, 19 already present, 1 "
+                                          "left out without a number.\n");
     }
-    ASSERT_EQ(Cli("restore-sms " + P("sms.xml")).out, "Import succeeded.\n");
+    ASSERT_EQ(Cli("--quiet restore-sms " + P("sms.xml")).out, "Import succeeded.\n");
     nlohmann::json after = Dump();
     EXPECT_EQ(after["sim"]["entries"].size(), before["sim"]["entries"].size() - 1);
     EXPECT_EQ(after["contacts"], before["contacts"]);
