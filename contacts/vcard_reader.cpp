@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <new>
@@ -554,11 +552,9 @@ std::int32_t ReadVcardStream(ContactList& list, std::FILE* stream, VcardReadCoun
 
 std::int32_t ReadVcardFile(ContactList& list, std::u16string_view path, VcardReadCounts* counts) {
     if (path.data() == nullptr) return kContactFileFailed;
-    UniqueFile file = OpenFile(path, "rb");
+    std::uint64_t size = 0;
+    UniqueFile file = OpenFile(path, &size);
     if (!file) return kContactFileUnusable;
-    struct stat st {};
-    std::uint64_t size =
-        fstat(fileno(file.get()), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     return ReadStream(list, file.get(), size, counts);
 }
 
@@ -582,7 +578,7 @@ bool LooksLikeVcard(std::string_view head) {
 }
 
 bool FileLooksLikeVcard(std::u16string_view path) {
-    UniqueFile file = OpenFile(path, "rb");
+    UniqueFile file = OpenFile(path);
     if (!file) return false;
     char head[4096];
     std::size_t n = std::fread(head, 1, sizeof head, file.get());

@@ -1,12 +1,12 @@
 #include <array>
 #include <string>
 
-#include "contacts/chunked_output.h"
 #include "contacts/contact_files.h"
 #include "contacts/vcard.h"
 #include "contacts/vcard_text.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/text_writer.h"
 
 namespace {
 
@@ -111,7 +111,7 @@ class VcardWriter {
         Finish();
     }
 
-    void Flush() { out_.Flush(); }
+    bool Flush() { return out_.Flush(); }
 
   private:
     using Parts = std::array<const std::u16string*, 5>;
@@ -194,7 +194,7 @@ class VcardWriter {
         End();
     }
 
-    ChunkedOutput out_;
+    TextWriter out_;
     std::string line_;
 };
 
@@ -209,6 +209,9 @@ std::int32_t WriteVcardFile(const ContactList& list, std::u16string_view path) {
         writer.Write(record);
     for (const PhoneContactRecord& record : list.phone)
         writer.Write(record);
-    writer.Flush();
+    if (!writer.Flush()) {
+        file.Discard();
+        return kContactFileFailed;
+    }
     return file.Commit() ? kContactFileDone : kContactFileFailed;
 }

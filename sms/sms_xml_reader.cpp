@@ -1,5 +1,4 @@
 #include <expat.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -373,17 +372,14 @@ int ReadSmsXmlFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, 
     BeginProgress(bar, kLoadProgressRange);
     SmsXmlCounts local;
     int result = -2;
-    if (UniqueFile file = OpenFile(path, "rb")) {
-        struct stat st {};
-        if (fstat(fileno(file.get()), &st) == 0) {
-            try {
-                SmsXmlCounts read;
-                result = ParseFile(file.get(), static_cast<std::uint64_t>(st.st_size), newRoot, bar,
-                                   read);
-                if (result == 0) local = read;
-            } catch (const std::bad_alloc&) {
-                result = -2;
-            }
+    std::uint64_t size = 0;
+    if (UniqueFile file = OpenFile(path, &size)) {
+        try {
+            SmsXmlCounts read;
+            result = ParseFile(file.get(), size, newRoot, bar, read);
+            if (result == 0) local = read;
+        } catch (const std::bad_alloc&) {
+            result = -2;
         }
     }
     if (counts != nullptr) *counts = local;
@@ -409,7 +405,7 @@ bool LooksLikeSmsXml(std::string_view head) {
 }
 
 bool FileLooksLikeSmsXml(std::u16string_view path) {
-    UniqueFile file = OpenFile(path, "rb");
+    UniqueFile file = OpenFile(path);
     if (!file) return false;
     char head[4096];
     std::size_t n = std::fread(head, 1, sizeof head, file.get());
