@@ -151,20 +151,26 @@ std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t s
     return i;
 }
 
-std::vector<std::u16string> Split(std::u16string_view value, char16_t separator) {
-    std::vector<std::u16string> parts(1);
-    std::size_t i = AppendUnescaped(value, 0, separator, parts.back());
-    while (i < value.size()) {
-        parts.emplace_back();
-        i = AppendUnescaped(value, i + 1, separator, parts.back());
-    }
-    return parts;
-}
-
 }  // namespace
 
+std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
+                                std::vector<std::u16string>& parts) {
+    std::size_t count = 0;
+    std::size_t i = 0;
+    do {
+        if (count == parts.size()) parts.emplace_back();
+        std::u16string& part = parts[count];
+        part.clear();
+        i = AppendUnescaped(value, count == 0 ? 0 : i + 1, separator, part);
+        ++count;
+    } while (i < value.size());
+    return count;
+}
+
 std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t separator) {
-    return Split(value, separator);
+    std::vector<std::u16string> parts;
+    parts.resize(SplitVcardValueInto(value, separator, parts));
+    return parts;
 }
 
 std::u16string UnescapeVcard(std::u16string_view value) {
