@@ -255,7 +255,7 @@ class CardBuilder {
     // Apple's labels name the kind of the property that shares their group.
     static void ApplyLabels(std::span<VcardProperty> properties) {
         for (const VcardProperty& label : properties) {
-            if (label.name != "X-ABLABEL" || label.group.empty()) continue;
+            if (std::string_view(label.name) != "X-ABLABEL" || label.group.empty()) continue;
             for (VcardProperty& p : properties)
                 if (p.group == label.group && &p != &label) AddLabelTypes(label.value, p.types);
         }
@@ -263,7 +263,7 @@ class CardBuilder {
 
     // The value's text, escapes not yet resolved; valid until the next call.
     const std::u16string& Text(const VcardProperty& p) {
-        if (p.encoding == "QUOTED-PRINTABLE") {
+        if (std::string_view(p.encoding) == "QUOTED-PRINTABLE") {
             DecodeVcardCharsetInto(DecodeQuotedPrintable(p.value), p.charset, false, decoded_);
         } else {
             DecodeVcardCharsetInto(p.value, p.charset, utf16File_, decoded_);
@@ -289,8 +289,10 @@ class CardBuilder {
     }
 
     void Apply(const VcardProperty& p) {
-        if (p.encoding == "BASE64" || p.encoding == "B") return;
-        const std::string& n = p.name;
+        // Names are compared as views: their sizes first, no library call for most.
+        std::string_view encoding = p.encoding;
+        if (encoding == "BASE64" || encoding == "B") return;
+        std::string_view n = p.name;
         if (n == kVcardSimMarker) {
             sim_ = true;
         } else if (n == "N") {
@@ -302,7 +304,8 @@ class CardBuilder {
         } else if (n == "TITLE") {
             Place(kJobTitle, Unescaped(p));
         } else if (n == "URL") {
-            Place(kWebPage, p.valueType == "text" ? Unescaped(p) : UrlValue(Text(p)));
+            Place(kWebPage,
+                  std::string_view(p.valueType) == "text" ? Unescaped(p) : UrlValue(Text(p)));
         } else if (n == "CATEGORIES") {
             Join(kCategories, Joined(Parts(p, u',')));
         } else if (n == "TEL") {
@@ -330,7 +333,7 @@ class CardBuilder {
     // vCard 4.0 gives numbers as tel: URIs; a plain text number is taken as it is.
     std::u16string_view Number(const VcardProperty& p) {
         std::u16string_view number = Unescaped(p);
-        if (p.valueType == "uri" && number.size() >= 4 &&
+        if (std::string_view(p.valueType) == "uri" && number.size() >= 4 &&
             EqualsIgnoreCase(number.substr(0, 4), u"tel:"))
             number.remove_prefix(4);
         return number;
@@ -375,7 +378,7 @@ class CardBuilder {
 
     // Assistant, spouse, children and office under the names the common producers give them.
     void ApplyPerson(const VcardProperty& p) {
-        const std::string& n = p.name;
+        std::string_view n = p.name;
         if (IsAssistantName(n)) {
             Place(kAssistant, Unescaped(p));
         } else if (IsSpouseName(n)) {
@@ -453,8 +456,9 @@ class CardBuilder {
         for (int field : {kTitle, kFirst, kMiddle, kLast, kSuffix, kCompany})
             if (!fields_[field].empty()) return;
         for (const VcardProperty& p : properties) {
-            if (p.name == "TEL" && Number(p) == formattedName_) return;
-            if (p.name == "EMAIL" && Unescaped(p) == formattedName_) return;
+            std::string_view name = p.name;
+            if (name == "TEL" && Number(p) == formattedName_) return;
+            if (name == "EMAIL" && Unescaped(p) == formattedName_) return;
         }
         fields_[kFirst] = CutAtUnits(formattedName_, kVcardFieldMax);
     }
@@ -472,7 +476,7 @@ class CardBuilder {
 };
 
 bool IsCardBoundary(const VcardProperty& p, std::string_view name) {
-    if (p.name != name) return false;
+    if (std::string_view(p.name) != name) return false;
     std::string value;
     for (char c : p.value)
         if (c != ' ' && c != '\t') value += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
@@ -550,7 +554,7 @@ class VcardFileReader {
     }
 
     void Keep(const VcardProperty& p) {
-        if (p.name == "VERSION") {
+        if (std::string_view(p.name) == "VERSION") {
             properties_.SetVersion21(p.value.starts_with("2"));
             return;
         }
