@@ -33,7 +33,9 @@ void AppendVcardEscaped(std::string& out, std::u16string_view text) {
     auto flush = [&](std::size_t end) { AppendUtf8(out, text.substr(start, end - start)); };
     for (std::size_t i = 0; i < text.size(); ++i) {
         char16_t c = text[i];
-        if (c != u'\\' && c != u',' && c != u';' && c != u'\r' && c != u'\n') continue;
+        // Every character the escapes concern is at most a backslash.
+        if (c > u'\\' || (c != u'\\' && c != u',' && c != u';' && c != u'\r' && c != u'\n'))
+            continue;
         flush(i);
         if (c == u'\r' || c == u'\n') {
             out += "\\n";
