@@ -124,13 +124,16 @@ TEST_F(CliTest, BackupThenRestoreIntoAnEmptyPhoneBringsEverythingBack) {
 }
 
 // The two ways to another phone: contacts as vCard, messages as the Android backup XML; each
-// read back by its content, whatever the name.
+// read back by its content, whatever the name. Only the result line is checked here: the count
+// summary after it has tests of its own.
 TEST_F(CliTest, MovingToAnotherPhoneThroughVcardAndXml) {
+    auto resultLine = [](const std::string& out) { return out.substr(0, out.find('\n') + 1); };
     ASSERT_EQ(Phone("init").status, 0);
     nlohmann::json before = Dump();
-    ASSERT_EQ(Cli("backup-contacts --type both " + P("contacts.vcf")).out, "Export succeeded.\n");
+    ASSERT_EQ(resultLine(Cli("backup-contacts --type both " + P("contacts.vcf")).out),
+              "Export succeeded.\n");
     EXPECT_TRUE(ReadBytes(dir / "contacts.vcf").starts_with("BEGIN:VCARD\r\nVERSION:3.0\r\n"));
-    ASSERT_EQ(Cli("backup-sms " + P("sms.xml")).out, "Export succeeded.\n");
+    ASSERT_EQ(resultLine(Cli("backup-sms " + P("sms.xml")).out), "Export succeeded.\n");
     EXPECT_TRUE(ReadBytes(dir / "sms.xml").starts_with("<?xml version='1.0'"));
 
     ASSERT_EQ(Phone("init --empty --force").status, 0);
@@ -138,9 +141,9 @@ TEST_F(CliTest, MovingToAnotherPhoneThroughVcardAndXml) {
     for (int run = 0; run < 2; ++run) {
         Outcome restore = Cli("restore-contacts --type both " + P("contacts.vcf"));
         ASSERT_EQ(restore.status, 0) << restore.err;
-        EXPECT_EQ(restore.out, "Import succeeded.\n");
+        EXPECT_EQ(resultLine(restore.out), "Import succeeded.\n");
     }
-    ASSERT_EQ(Cli("restore-sms " + P("sms.xml")).out, "Import succeeded.\n");
+    ASSERT_EQ(resultLine(Cli("restore-sms " + P("sms.xml")).out), "Import succeeded.\n");
     nlohmann::json after = Dump();
     EXPECT_EQ(after["sim"]["entries"].size(), before["sim"]["entries"].size() - 1);
     EXPECT_EQ(after["contacts"], before["contacts"]);
