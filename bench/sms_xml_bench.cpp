@@ -15,13 +15,14 @@ namespace {
 
 using namespace bench_files;
 
-constexpr int kMessages = 1000000;
+const int kMessages = RecordCount(1000000);
 constexpr int kFolders = 4;
 
 // Received messages in Inbox, sent ones in Sent Items, a few drafts and outbox messages.
 SmsTree MillionTree() {
     const char16_t* names[kFolders] = {u"Inbox", u"Sent Items", u"Drafts", u"Outbox"};
-    const int counts[kFolders] = {600000, 380000, 10000, 10000};
+    const int counts[kFolders] = {kMessages / 100 * 60, kMessages / 100 * 38, kMessages / 100,
+                                  kMessages - kMessages / 100 * 99};
     auto root = CreateSmsNode(kSmsFolderKind);
     SetSmsNodeName(*root, u"SMS");
     ReserveSmsChildren(*root, kFolders);
@@ -61,22 +62,18 @@ void BM_WriteSmsXml(benchmark::State& state) {
     SmsTree tree = MillionTree();
     Dir dir;
     std::u16string path = Utf8ToUtf16((dir / "sms.xml").string());
-    double seconds = 0, plainSeconds = 0;
+    Seconds spent, plain;
     std::uintmax_t bytes = 0;
     for (auto _ : state) {
-        Clock::time_point start = Clock::now();
+        Stopwatch watch;
         if (ExportSmsXml(&tree, path, nullptr) != 0) state.SkipWithError("write failed");
-        double s = SecondsSince(start);
+        Seconds s = watch.Elapsed();
         bytes = std::filesystem::file_size(dir / "sms.xml");
-        plainSeconds += PlainWriteSeconds(dir / "plain.bin", bytes);
-        seconds += s;
-        state.SetIterationTime(s);
+        plain += PlainWriteSeconds(dir / "plain.bin", dir / "sms.xml");
+        spent += s;
+        state.SetIterationTime(s.wall);
     }
-    auto runs = static_cast<double>(state.iterations());
-    state.counters["x_plain_write"] = seconds / plainSeconds;
-    state.counters["records/s"] = kMessages * runs / seconds;
-    state.counters["MB/s"] = static_cast<double>(bytes) * runs / seconds / 1e6;
-    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
+    ReportRates(state, spent, plain, kMessages, bytes, "x_plain_write");
 }
 
 void BM_ReadSmsXml(benchmark::State& state) {
@@ -87,26 +84,23 @@ void BM_ReadSmsXml(benchmark::State& state) {
         if (ExportSmsXml(&tree, path, nullptr) != 0) state.SkipWithError("write failed");
     }
     std::uintmax_t bytes = std::filesystem::file_size(dir / "sms.xml");
-    double seconds = 0, plainSeconds = 0, peakRatio = 0, treeMb = 0;
+    Seconds spent, plain;
+    double peakRatio = 0, treeMb = 0;
     for (auto _ : state) {
         SmsTree tree;
         std::size_t before = heap_counter::InUse();
         heap_counter::ResetPeak();
-        Clock::time_point start = Clock::now();
+        Stopwatch watch;
         if (LoadSmsXmlFile(&tree, path, nullptr) != 0) state.SkipWithError("read failed");
-        double s = SecondsSince(start);
+        Seconds s = watch.Elapsed();
         double treeBytes = static_cast<double>(heap_counter::InUse() - before);
         peakRatio = static_cast<double>(heap_counter::Peak() - before) / treeBytes;
         treeMb = treeBytes / 1e6;
-        plainSeconds += PlainReadSeconds(dir / "sms.xml");
-        seconds += s;
-        state.SetIterationTime(s);
+        plain += PlainReadSeconds(dir / "sms.xml");
+        spent += s;
+        state.SetIterationTime(s.wall);
     }
-    auto runs = static_cast<double>(state.iterations());
-    state.counters["x_plain_read"] = seconds / plainSeconds;
-    state.counters["records/s"] = kMessages * runs / seconds;
-    state.counters["MB/s"] = static_cast<double>(bytes) * runs / seconds / 1e6;
-    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
+    ReportRates(state, spent, plain, kMessages, bytes, "x_plain_read");
     state.counters["tree_MB"] = treeMb;
     state.counters["peak_x_tree"] = peakRatio;
 }

@@ -14,7 +14,7 @@ namespace {
 
 using namespace bench_files;
 
-constexpr int kContacts = 100000;
+const int kContacts = RecordCount(100000);
 
 // Every field of every contact holds 20 characters.
 const ContactList& FullList() {
@@ -36,31 +36,22 @@ const ContactList& FullList() {
     return list;
 }
 
-void Report(benchmark::State& state, double seconds, double plainSeconds, std::uintmax_t bytes,
-            const char* ratioName) {
-    auto runs = static_cast<double>(state.iterations());
-    state.counters[ratioName] = seconds / plainSeconds;
-    state.counters["records/s"] = kContacts * runs / seconds;
-    state.counters["MB/s"] = static_cast<double>(bytes) * runs / seconds / 1e6;
-    state.counters["file_MB"] = static_cast<double>(bytes) / 1e6;
-}
-
 void BM_WriteVcard(benchmark::State& state) {
     const ContactList& list = FullList();
     Dir dir;
     std::u16string path = Utf8ToUtf16((dir / "contacts.vcf").string());
-    double seconds = 0, plainSeconds = 0;
+    Seconds spent, plain;
     std::uintmax_t bytes = 0;
     for (auto _ : state) {
-        Clock::time_point start = Clock::now();
+        Stopwatch watch;
         if (WriteVcardFile(list, path) != kContactFileDone) state.SkipWithError("write failed");
-        double s = SecondsSince(start);
+        Seconds s = watch.Elapsed();
         bytes = std::filesystem::file_size(dir / "contacts.vcf");
-        plainSeconds += PlainWriteSeconds(dir / "plain.bin", bytes);
-        seconds += s;
-        state.SetIterationTime(s);
+        plain += PlainWriteSeconds(dir / "plain.bin", dir / "contacts.vcf");
+        spent += s;
+        state.SetIterationTime(s.wall);
     }
-    Report(state, seconds, plainSeconds, bytes, "x_plain_write");
+    ReportRates(state, spent, plain, kContacts, bytes, "x_plain_write");
 }
 
 void BM_ReadVcard(benchmark::State& state) {
@@ -68,18 +59,18 @@ void BM_ReadVcard(benchmark::State& state) {
     std::u16string path = Utf8ToUtf16((dir / "contacts.vcf").string());
     if (WriteVcardFile(FullList(), path) != kContactFileDone) state.SkipWithError("write failed");
     std::uintmax_t bytes = std::filesystem::file_size(dir / "contacts.vcf");
-    double seconds = 0, plainSeconds = 0;
+    Seconds spent, plain;
     for (auto _ : state) {
         ContactList list;
-        Clock::time_point start = Clock::now();
+        Stopwatch watch;
         if (ReadVcardFile(list, path, nullptr) != kContactFileDone) state.SkipWithError("read");
-        double s = SecondsSince(start);
+        Seconds s = watch.Elapsed();
         if (list.phone != FullList().phone) state.SkipWithError("contacts differ");
-        plainSeconds += PlainReadSeconds(dir / "contacts.vcf");
-        seconds += s;
-        state.SetIterationTime(s);
+        plain += PlainReadSeconds(dir / "contacts.vcf");
+        spent += s;
+        state.SetIterationTime(s.wall);
     }
-    Report(state, seconds, plainSeconds, bytes, "x_plain_read");
+    ReportRates(state, spent, plain, kContacts, bytes, "x_plain_read");
 }
 
 }  // namespace

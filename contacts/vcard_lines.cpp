@@ -114,22 +114,25 @@ bool EndsWithEquals(std::string_view line) {
 }  // namespace
 
 bool ParseVcardHead(std::string_view line, VcardProperty& property, std::size_t& valueStart) {
-    bool quoted = false;
-    std::size_t nameEnd = std::string_view::npos;
-    std::size_t colon = std::string_view::npos;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        char c = line[i];
-        if (nameEnd == std::string_view::npos) {
-            if (c == ';' || c == ':') nameEnd = i;
-        } else if (c == '"') {
-            quoted = !quoted;
-        }
-        if (c == ':' && !quoted) {
-            colon = i;
-            break;
-        }
-    }
+    std::size_t nameEnd = 0;
+    while (nameEnd < line.size() && line[nameEnd] != ';' && line[nameEnd] != ':')
+        ++nameEnd;
+    if (nameEnd == line.size()) return false;
+    // The value starts after the first colon outside double quotes; most lines quote nothing.
+    std::size_t colon = line.find(':', nameEnd);
     if (colon == std::string_view::npos) return false;
+    if (line.substr(nameEnd, colon - nameEnd).find('"') != std::string_view::npos) {
+        bool quoted = false;
+        colon = std::string_view::npos;
+        for (std::size_t i = nameEnd; i < line.size(); ++i) {
+            if (line[i] == '"') quoted = !quoted;
+            if (line[i] == ':' && !quoted) {
+                colon = i;
+                break;
+            }
+        }
+        if (colon == std::string_view::npos) return false;
+    }
     std::string_view fullName = Trim(line.substr(0, nameEnd));
     if (fullName.empty()) return false;
     std::size_t dot = fullName.rfind('.');
@@ -262,7 +265,7 @@ bool VcardPropertyReader::Next(VcardProperty& property) {
         // of a 2.1 photo, say).
         if (!ParseVcardHead(first_, property, valueStart)) continue;
         property.held = wanted_(property.name);
-        bool quotedPrintable = property.encoding == "QUOTED-PRINTABLE";
+        bool quotedPrintable = std::string_view(property.encoding) == "QUOTED-PRINTABLE";
         bool softBreak = quotedPrintable && EndsWithEquals(first_);
         if (property.held) property.value.assign(first_, valueStart);
         auto append = [&](std::string_view more) {

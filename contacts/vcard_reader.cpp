@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <array>
 #include <new>
@@ -157,8 +155,40 @@ std::span<const int> TelChain(const VcardProperty& p) {
     return kOtherTelChain;
 }
 
+bool IsAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// An ASCII mark against one of our ASCII names, letter case aside, without converting it.
+bool AsciiMarkIs(std::string_view mark, std::u16string_view name) {
+    if (mark.size() != name.size()) return false;
+    for (std::size_t i = 0; i < mark.size(); ++i) {
+        char16_t a = static_cast<unsigned char>(mark[i]);
+        char16_t b = name[i];
+        if (a >= u'A' && a <= u'Z') a = static_cast<char16_t>(a - u'A' + u'a');
+        if (b >= u'A' && b <= u'Z') b = static_cast<char16_t>(b - u'A' + u'a');
+        if (a != b) return false;
+    }
+    return true;
+}
+
+// Our field marks are ASCII; only another text needs the general compare.
+bool FieldMarkIs(std::string_view mark, std::u16string_view name) {
+    return IsAscii(mark) ? AsciiMarkIs(mark, name) : EqualsIgnoreCase(U16(mark), name);
+}
+
+int MarkedField(std::string_view mark) {
+    if (mark.empty()) return -1;
+    if (!IsAscii(mark)) return ContactFieldIndex(U16(mark));
+    for (std::size_t i = 0; i < kContactFieldCount; ++i)
+        if (AsciiMarkIs(mark, kContactProperties[i].field)) return static_cast<int>(i);
+    return -1;
+}
+
 std::span<const int> AddressChain(const VcardProperty& p) {
-    if (EqualsIgnoreCase(U16(p.field), kVcardOtherAddress)) return kOtherAddressChain;
+    if (FieldMarkIs(p.field, kVcardOtherAddress)) return kOtherAddressChain;
     if (HasType(p, "home")) return kHomeAddressChain;
     if (HasType(p, "work")) return kWorkAddressChain;
     return kOtherAddressChain;
@@ -185,14 +215,13 @@ std::u16string UrlValue(std::u16string_view view) {
     return text;
 }
 
-std::u16string JoinList(const std::vector<std::u16string>& items) {
-    std::u16string out;
+void JoinList(std::span<const std::u16string> items, std::u16string& out) {
+    out.clear();
     for (const std::u16string& item : items) {
         if (item.empty()) continue;
         if (!out.empty()) out += u", ";
         out += item;
     }
-    return out;
 }
 
 class CardBuilder {
@@ -226,7 +255,7 @@ class CardBuilder {
     // Apple's labels name the kind of the property that shares their group.
     static void ApplyLabels(std::span<VcardProperty> properties) {
         for (const VcardProperty& label : properties) {
-            if (label.name != "X-ABLABEL" || label.group.empty()) continue;
+            if (std::string_view(label.name) != "X-ABLABEL" || label.group.empty()) continue;
             for (VcardProperty& p : properties)
                 if (p.group == label.group && &p != &label) AddLabelTypes(label.value, p.types);
         }
@@ -234,12 +263,23 @@ class CardBuilder {
 
     // The value's text, escapes not yet resolved; valid until the next call.
     const std::u16string& Text(const VcardProperty& p) {
-        if (p.encoding == "QUOTED-PRINTABLE") {
+        if (std::string_view(p.encoding) == "QUOTED-PRINTABLE") {
             DecodeVcardCharsetInto(DecodeQuotedPrintable(p.value), p.charset, false, decoded_);
         } else {
             DecodeVcardCharsetInto(p.value, p.charset, utf16File_, decoded_);
         }
         return decoded_;
+    }
+
+    // The value's parts split at the separator, escapes resolved; valid until the next call.
+    std::span<const std::u16string> Parts(const VcardProperty& p, char16_t separator) {
+        std::size_t count = SplitVcardValueInto(Text(p), separator, parts_);
+        return {parts_.data(), count};
+    }
+
+    const std::u16string& Joined(std::span<const std::u16string> items) {
+        JoinList(items, joined_);
+        return joined_;
     }
 
     // The value's text with its escapes resolved; valid until the next call.
@@ -249,49 +289,51 @@ class CardBuilder {
     }
 
     void Apply(const VcardProperty& p) {
-        if (p.encoding == "BASE64" || p.encoding == "B") return;
-        const std::string& n = p.name;
+        // Names are compared as views: their sizes first, no library call for most.
+        std::string_view encoding = p.encoding;
+        if (encoding == "BASE64" || encoding == "B") return;
+        std::string_view n = p.name;
         if (n == kVcardSimMarker) {
             sim_ = true;
         } else if (n == "N") {
-            ApplyName(SplitVcardValue(Text(p), u';'));
+            ApplyName(Parts(p, u';'));
         } else if (n == "FN") {
             formattedName_ = Unescaped(p);
         } else if (n == "ORG") {
-            ApplyOrganization(SplitVcardValue(Text(p), u';'));
+            ApplyOrganization(Parts(p, u';'));
         } else if (n == "TITLE") {
             Place(kJobTitle, Unescaped(p));
         } else if (n == "URL") {
-            Place(kWebPage, p.valueType == "text" ? Unescaped(p) : UrlValue(Text(p)));
+            Place(kWebPage,
+                  std::string_view(p.valueType) == "text" ? Unescaped(p) : UrlValue(Text(p)));
         } else if (n == "CATEGORIES") {
-            Join(kCategories, JoinList(SplitVcardValue(Text(p), u',')));
+            Join(kCategories, Joined(Parts(p, u',')));
         } else if (n == "TEL") {
             ApplyNumber(p);
         } else if (n == "EMAIL") {
             PlaceMarked(p, kEmailChain, Unescaped(p));
         } else if (n == "ADR") {
-            ApplyAddress(p, SplitVcardValue(Text(p), u';'));
+            ApplyAddress(p, Parts(p, u';'));
         } else {
             ApplyPerson(p);
         }
     }
 
-    void ApplyName(const std::vector<std::u16string>& parts) {
+    void ApplyName(std::span<const std::u16string> parts) {
         constexpr std::array kOrder = {kLast, kFirst, kMiddle, kTitle, kSuffix};
         for (std::size_t i = 0; i < kOrder.size() && i < parts.size(); ++i)
             Place(kOrder[i], parts[i]);
     }
 
-    void ApplyOrganization(const std::vector<std::u16string>& parts) {
+    void ApplyOrganization(std::span<const std::u16string> parts) {
         Place(kCompany, parts[0]);
-        std::vector<std::u16string> units(parts.begin() + 1, parts.end());
-        Place(kDepartment, JoinList(units));
+        Place(kDepartment, Joined(parts.subspan(1)));
     }
 
     // vCard 4.0 gives numbers as tel: URIs; a plain text number is taken as it is.
     std::u16string_view Number(const VcardProperty& p) {
         std::u16string_view number = Unescaped(p);
-        if (p.valueType == "uri" && number.size() >= 4 &&
+        if (std::string_view(p.valueType) == "uri" && number.size() >= 4 &&
             EqualsIgnoreCase(number.substr(0, 4), u"tel:"))
             number.remove_prefix(4);
         return number;
@@ -304,17 +346,20 @@ class CardBuilder {
         PlaceMarked(p, TelChain(p), number);
     }
 
-    void ApplyAddress(const VcardProperty& p, const std::vector<std::u16string>& parts) {
+    void ApplyAddress(const VcardProperty& p, std::span<const std::u16string> parts) {
         // post office box; extended address; street; city; region; postal code; country
-        auto part = [&](std::size_t i) { return i < parts.size() ? parts[i] : std::u16string(); };
-        std::u16string street;
+        auto part = [&](std::size_t i) {
+            return i < parts.size() ? std::u16string_view(parts[i]) : std::u16string_view();
+        };
+        std::u16string& street = joined_;
+        street.clear();
         for (std::size_t i = 0; i < 3; ++i) {
             if (part(i).empty()) continue;
             if (!street.empty()) street += u'\n';
             street += part(i);
         }
-        std::array<std::u16string, kAddressFields> values = {street, part(3), part(4), part(5),
-                                                             part(6)};
+        std::array<std::u16string_view, kAddressFields> values = {street, part(3), part(4), part(5),
+                                                                  part(6)};
         if (std::ranges::all_of(values, [](const auto& v) { return v.empty(); })) return;
         for (int first : AddressChain(p)) {
             if (!AddressFree(first)) continue;
@@ -333,7 +378,7 @@ class CardBuilder {
 
     // Assistant, spouse, children and office under the names the common producers give them.
     void ApplyPerson(const VcardProperty& p) {
-        const std::string& n = p.name;
+        std::string_view n = p.name;
         if (IsAssistantName(n)) {
             Place(kAssistant, Unescaped(p));
         } else if (IsSpouseName(n)) {
@@ -345,7 +390,7 @@ class CardBuilder {
         } else if (n == "X-ABRELATEDNAMES" || n == "RELATED") {
             ApplyRelation(p.types, Unescaped(p));
         } else if (n == "X-ANDROID-CUSTOM") {
-            std::vector<std::u16string> parts = SplitVcardValue(Text(p), u';');
+            std::span<const std::u16string> parts = Parts(p, u';');
             if (parts.size() < 3 || parts[0] != u"vnd.android.cursor.item/relation") return;
             // The platform's relation types: 1 assistant, 3 child, 14 spouse.
             if (parts[2] == u"1") Place(kAssistant, parts[1]);
@@ -371,7 +416,7 @@ class CardBuilder {
 
     void PlaceMarked(const VcardProperty& p, std::span<const int> chain,
                      std::u16string_view value) {
-        PlaceIn(chain, p.field.empty() ? -1 : ContactFieldIndex(U16(p.field)), value);
+        PlaceIn(chain, MarkedField(p.field), value);
     }
 
     // The marked field when it is one of the chain's and free, else the chain's first free one.
@@ -397,10 +442,10 @@ class CardBuilder {
     // Lists (categories, children) gather every value given.
     void Join(int field, std::u16string_view value) {
         if (value.empty()) return;
-        std::u16string joined = fields_[field];
+        std::u16string& joined = fields_[field];
         if (!joined.empty()) joined += u", ";
         joined += value;
-        fields_[field] = CutAtUnits(joined, kVcardFieldMax);
+        joined.resize(CutAtUnits(joined, kVcardFieldMax).size());
     }
 
     // A card named only by FN (vCard 4.0 does not require N) keeps that name as its first name,
@@ -411,8 +456,9 @@ class CardBuilder {
         for (int field : {kTitle, kFirst, kMiddle, kLast, kSuffix, kCompany})
             if (!fields_[field].empty()) return;
         for (const VcardProperty& p : properties) {
-            if (p.name == "TEL" && Number(p) == formattedName_) return;
-            if (p.name == "EMAIL" && Unescaped(p) == formattedName_) return;
+            std::string_view name = p.name;
+            if (name == "TEL" && Number(p) == formattedName_) return;
+            if (name == "EMAIL" && Unescaped(p) == formattedName_) return;
         }
         fields_[kFirst] = CutAtUnits(formattedName_, kVcardFieldMax);
     }
@@ -425,10 +471,12 @@ class CardBuilder {
     std::u16string formattedName_;
     std::u16string decoded_;
     std::u16string unescaped_;
+    std::vector<std::u16string> parts_;
+    std::u16string joined_;
 };
 
 bool IsCardBoundary(const VcardProperty& p, std::string_view name) {
-    if (p.name != name) return false;
+    if (std::string_view(p.name) != name) return false;
     std::string value;
     for (char c : p.value)
         if (c != ' ' && c != '\t') value += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
@@ -506,7 +554,7 @@ class VcardFileReader {
     }
 
     void Keep(const VcardProperty& p) {
-        if (p.name == "VERSION") {
+        if (std::string_view(p.name) == "VERSION") {
             properties_.SetVersion21(p.value.starts_with("2"));
             return;
         }

@@ -33,7 +33,9 @@ void AppendVcardEscaped(std::string& out, std::u16string_view text) {
     auto flush = [&](std::size_t end) { AppendUtf8(out, text.substr(start, end - start)); };
     for (std::size_t i = 0; i < text.size(); ++i) {
         char16_t c = text[i];
-        if (c != u'\\' && c != u',' && c != u';' && c != u'\r' && c != u'\n') continue;
+        // Every character the escapes concern is at most a backslash.
+        if (c > u'\\' || (c != u'\\' && c != u',' && c != u';' && c != u'\r' && c != u'\n'))
+            continue;
         flush(i);
         if (c == u'\r' || c == u'\n') {
             out += "\\n";
@@ -151,20 +153,26 @@ std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t s
     return i;
 }
 
-std::vector<std::u16string> Split(std::u16string_view value, char16_t separator) {
-    std::vector<std::u16string> parts(1);
-    std::size_t i = AppendUnescaped(value, 0, separator, parts.back());
-    while (i < value.size()) {
-        parts.emplace_back();
-        i = AppendUnescaped(value, i + 1, separator, parts.back());
-    }
-    return parts;
-}
-
 }  // namespace
 
+std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
+                                std::vector<std::u16string>& parts) {
+    std::size_t count = 0;
+    std::size_t i = 0;
+    do {
+        if (count == parts.size()) parts.emplace_back();
+        std::u16string& part = parts[count];
+        part.clear();
+        i = AppendUnescaped(value, count == 0 ? 0 : i + 1, separator, part);
+        ++count;
+    } while (i < value.size());
+    return count;
+}
+
 std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t separator) {
-    return Split(value, separator);
+    std::vector<std::u16string> parts;
+    parts.resize(SplitVcardValueInto(value, separator, parts));
+    return parts;
 }
 
 std::u16string UnescapeVcard(std::u16string_view value) {

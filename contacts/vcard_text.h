@@ -27,6 +27,10 @@ void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bo
 // each part: \\ \, \; \: and \n or \N (a line feed); any other backslash stays. A raw line
 // break of any form (from quoted-printable) becomes a line feed too.
 std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t separator);
+// The same into parts, whose strings keep their room from value to value: returns how many of
+// them the value fills (parts may hold more, left from an earlier value).
+std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
+                                std::vector<std::u16string>& parts);
 std::u16string UnescapeVcard(std::u16string_view value);
 void UnescapeVcardInto(std::u16string_view value, std::u16string& out);
 

@@ -209,5 +209,9 @@ std::int32_t WriteVcardFile(const ContactList& list, std::u16string_view path) {
         writer.Write(record);
     for (const PhoneContactRecord& record : list.phone)
         writer.Write(record);
-    return writer.Flush() && file.Commit() ? kContactFileDone : kContactFileFailed;
+    if (!writer.Flush()) {
+        file.Discard();
+        return kContactFileFailed;
+    }
+    return file.Commit() ? kContactFileDone : kContactFileFailed;
 }

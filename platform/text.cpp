@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cwctype>
 
 namespace {
@@ -116,11 +117,20 @@ std::u16string Utf8ToUtf16(std::string_view text) {
 
 void AppendUtf8(std::string& out, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-            continue;
+        // ASCII, most of any text, is narrowed a run at a time rather than pushed unit by unit.
+        std::size_t run = i;
+        while (run < text.size() && text[run] < 0x80)
+            ++run;
+        while (i < run) {
+            char narrow[256];
+            std::size_t n = std::min(run - i, sizeof narrow);
+            for (std::size_t k = 0; k < n; ++k)
+                narrow[k] = static_cast<char>(text[i + k]);
+            out.append(narrow, n);
+            i += n;
         }
+        if (i == text.size()) return;
+        char32_t cp = text[i];
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
             text[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (text[i + 1] - 0xDC00);

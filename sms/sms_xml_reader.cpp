@@ -1,5 +1,4 @@
 #include <expat.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>

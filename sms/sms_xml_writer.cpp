@@ -1,3 +1,4 @@
+#include <charconv>
 #include <new>
 #include <vector>
 
@@ -33,13 +34,25 @@ void AppendUtf8CodePoint(std::string& out, char32_t cp) {
 
 // The text as the value of a double-quoted attribute. Line ends and tabs are references, since
 // a parser would turn them into blanks; what XML 1.0 cannot carry at all becomes U+FFFD.
+constexpr bool IsPlainAttributeChar(char16_t c) {
+    return c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>' && c != '"';
+}
+
 void AppendAttributeText(std::string& out, std::u16string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0x20 && c < 0x80 && c != '&' && c != '<' && c != '>' && c != '"') {
-            out += static_cast<char>(c);
-            continue;
+        // Most of a text is plain ASCII, narrowed a run at a time.
+        std::size_t run = i;
+        while (run < text.size() && IsPlainAttributeChar(text[run]))
+            ++run;
+        if (run > i) {
+            std::size_t at = out.size();
+            out.resize(at + (run - i));
+            for (std::size_t k = i; k < run; ++k)
+                out[at + (k - i)] = static_cast<char>(text[k]);
+            i = run;
+            if (i == text.size()) return;
         }
+        char32_t c = text[i];
         switch (c) {
             case '&':
                 out += "&amp;";
@@ -89,18 +102,38 @@ std::int64_t UnixMilliseconds(const FILETIME& time) {
            kEpochMillisecondsFrom1601;
 }
 
-// "Dec 6, 2026 5:51:03 PM" in local time, in English whatever the locale, as the peer app shows.
-std::string ReadableDate(const FILETIME& time) {
+void AppendNumber(std::string& out, std::int64_t value) {
+    char text[24];
+    auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    out.append(text, end);
+}
+
+// At least two digits, as %02d writes a number of 0 to 99.
+void AppendTwoDigits(std::string& out, int value) {
+    if (value >= 0 && value < 10) out += '0';
+    AppendNumber(out, value);
+}
+
+// "Dec 6, 2026 5:51:03 PM" in local time, in English whatever the locale, as the peer app shows;
+// nothing when the time has no local form.
+void AppendReadableDate(std::string& out, const FILETIME& time) {
     static constexpr const char* kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
     std::optional<std::tm> local = FileTimeToLocalTm(time);
-    if (!local) return {};
+    if (!local) return;
     int hour = local->tm_hour % 12 == 0 ? 12 : local->tm_hour % 12;
-    char text[64];
-    std::snprintf(text, sizeof text, "%s %d, %d %d:%02d:%02d %s", kMonths[local->tm_mon % 12],
-                  local->tm_mday, local->tm_year + 1900, hour, local->tm_min, local->tm_sec,
-                  local->tm_hour < 12 ? "AM" : "PM");
-    return text;
+    out += kMonths[local->tm_mon % 12];
+    out += ' ';
+    AppendNumber(out, local->tm_mday);
+    out += ", ";
+    AppendNumber(out, local->tm_year + 1900);
+    out += ' ';
+    AppendNumber(out, hour);
+    out += ':';
+    AppendTwoDigits(out, local->tm_min);
+    out += ':';
+    AppendTwoDigits(out, local->tm_sec);
+    out += local->tm_hour < 12 ? " AM" : " PM";
 }
 
 int MessageType(const SmsMessageData& message, const SmsNode& folder) {
@@ -178,7 +211,7 @@ class XmlWriter {
         bytes_ += "  <sms protocol=\"0\" address=\"";
         AppendAttributeText(bytes_, number);
         bytes_ += "\" date=\"";
-        bytes_ += std::to_string(UnixMilliseconds(time));
+        AppendNumber(bytes_, UnixMilliseconds(time));
         bytes_ += "\" type=\"";
         bytes_ += static_cast<char>('0' + type);
         bytes_ += "\" subject=\"null\" body=\"";
@@ -186,7 +219,7 @@ class XmlWriter {
         bytes_ += "\" toa=\"null\" sc_toa=\"null\" service_center=\"null\" read=\"";
         bytes_ += (m.flags & kSmsReadFlag) != 0 ? '1' : '0';
         bytes_ += "\" status=\"-1\" locked=\"0\" date_sent=\"0\" readable_date=\"";
-        bytes_ += ReadableDate(time);
+        AppendReadableDate(bytes_, time);
         bytes_ += "\" contact_name=\"";
         AppendAttributeText(bytes_, name.empty() ? u"(Unknown)" : name);
         bytes_ += "\" velloro_folder=\"";

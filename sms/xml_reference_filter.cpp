@@ -62,9 +62,15 @@ void XmlReferenceFilter::Filter(std::string_view block, std::string& out, bool f
     }
     std::size_t at = 0;
     while (at < text.size()) {
-        const void* found = std::memchr(text.data() + at, '&', text.size() - at);
-        std::size_t amp =
-            found == nullptr ? text.size() : static_cast<const char*>(found) - text.data();
+        // Named references (&amp; and the like) pass with the text around them in one append;
+        // only "&#", or an "&" that ends the block, needs a closer look.
+        std::size_t amp = at;
+        while (true) {
+            const void* found = std::memchr(text.data() + amp, '&', text.size() - amp);
+            amp = found == nullptr ? text.size() : static_cast<const char*>(found) - text.data();
+            if (amp + 1 >= text.size() || text[amp + 1] == '#') break;
+            ++amp;
+        }
         out.append(text.substr(at, amp - at));
         if (amp == text.size()) return;
         std::uint64_t value = 0;

@@ -124,7 +124,8 @@ TEST_F(CliTest, BackupThenRestoreIntoAnEmptyPhoneBringsEverythingBack) {
 }
 
 // The two ways to another phone: contacts as vCard, messages as the Android backup XML; each
-// read back by its content, whatever the name.
+// read back by its content, whatever the name; restoring the vCard twice adds nothing the second
+// time.
 TEST_F(CliTest, MovingToAnotherPhoneThroughVcardAndXml) {
     ASSERT_EQ(Phone("init").status, 0);
     nlohmann::json before = Dump();
