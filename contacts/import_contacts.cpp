@@ -2,6 +2,7 @@
 #include "contacts/contact_job.h"
 #include "contacts/contact_operations.h"
 #include "contacts/phone_contacts_writer.h"
+#include "contacts/vcard.h"
 #include "core/operation_request.h"
 
 namespace {
@@ -74,7 +75,9 @@ ResultCode ImportContactsFromFile(std::u16string_view path, std::int32_t contact
     counts = {};
     ContactJob job;
     // The whole file is read before any store is opened, so an unreadable file touches none.
-    if (ReadContactFileOfAnyForm(job.list, path, nullptr) < 0) return kImportFileUnreadable;
+    VcardReadCounts vcard;
+    if (ReadContactFileOfAnyForm(job.list, path, &vcard) < 0) return kImportFileUnreadable;
+    counts.valuesLeftOut = vcard.valuesLeftOut;
     if (summary != nullptr) summary->part = SummaryPart::ContactRestore;
     counts.sim.read = SimContactCount(job.list);
     counts.phone.read = PhoneContactCount(job.list);

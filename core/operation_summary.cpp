@@ -107,6 +107,12 @@ std::u16string SummaryLine(const OperationSummary& summary) {
             std::u16string line;
             AppendStore(line, u"Phone", summary.contactRestore.phone);
             AppendStore(line, u"SIM", summary.contactRestore.sim);
+            if (SummaryCount left = summary.contactRestore.valuesLeftOut; left > 0) {
+                line.push_back(u' ');
+                line.append(DecimalText(left));
+                line.append(left == 1 ? u" vCard value" : u" vCard values");
+                line.append(u" left out: every field of their kind was taken.");
+            }
             return line;
         }
         case SummaryPart::SimCopy:
@@ -130,6 +136,18 @@ bool SummaryReadNothing(const OperationSummary& summary) {
         default:
             return false;
     }
+}
+
+std::u16string SummarySkippedLine(const OperationSummary& summary) {
+    if (summary.part != SummaryPart::SmsLoad) return {};
+    const SmsLoadCounts& c = summary.smsLoad;
+    if (c.skippedElements == 0 && c.skippedAttributes == 0) return {};
+    constexpr Noun kElements{u"element that is no SMS", u"elements that are no SMS"};
+    constexpr Noun kAttributes{u"unknown attribute", u"unknown attributes"};
+    std::u16string line;
+    AppendCount(line, c.skippedElements, kElements, u" (MMS, calls, incomplete messages)");
+    AppendCount(line, c.skippedAttributes, kAttributes, u"");
+    return u"Skipped in the file: " + line + u".";
 }
 
 std::u16string SuccessTextWithSummary(std::u16string_view text, const OperationSummary& summary) {

@@ -31,6 +31,8 @@ struct StoreRestoreCounts {
 struct ContactRestoreCounts {
     StoreRestoreCounts sim;
     StoreRestoreCounts phone;
+    // vCard values that found every field of their kind taken (a fourth e-mail address, say).
+    SummaryCount valuesLeftOut = 0;
 };
 
 struct SimCopyCounts {
@@ -50,6 +52,10 @@ struct SmsBackupCounts {
 struct SmsLoadCounts {
     SummaryCount folders = 0;  // below the root
     SummaryCount messages = 0;
+    // Of an Android backup XML: elements that are no SMS (<mms>, <call>, an <sms> lacking what a
+    // message needs) and attributes Velloro has no use for.
+    SummaryCount skippedElements = 0;
+    SummaryCount skippedAttributes = 0;
 };
 
 struct SmsRestoreCounts {
@@ -87,6 +93,9 @@ std::u16string SummaryLine(const OperationSummary& summary);
 // A restore or load that found nothing at all in its file: no contact of either kind, or no
 // folder and no message below the root.
 bool SummaryReadNothing(const OperationSummary& summary);
+
+// For a load that passed over parts of its file, one line that says so; empty otherwise.
+std::u16string SummarySkippedLine(const OperationSummary& summary);
 
 // A success box's text: the job's own text, then the counts as a second line when any are known.
 std::u16string SuccessTextWithSummary(std::u16string_view text, const OperationSummary& summary);

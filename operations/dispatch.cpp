@@ -93,10 +93,16 @@ ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar) 
             result = ReadSmsFromStore(request.smsTree, bar);
             CountLoad(request, result);
             return result;
-        case OperationKind::LoadSmsDataFile:
-            result = LoadSmsBackupFile(request.smsTree, path, bar);
+        case OperationKind::LoadSmsDataFile: {
+            SmsXmlCounts xml;
+            result = LoadSmsBackupFile(request.smsTree, path, bar, &xml);
             CountLoad(request, result);
+            if (summary != nullptr && summary->part == SummaryPart::SmsLoad) {
+                summary->smsLoad.skippedElements = xml.skippedElements;
+                summary->smsLoad.skippedAttributes = xml.skippedAttributes;
+            }
             return result;
+        }
     }
     return kResultSuccess;
 }

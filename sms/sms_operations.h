@@ -24,4 +24,5 @@ ResultCode RestoreSms(SmsTree* tree, ProgressBar* bar, OperationSummary* summary
 ResultCode ReadSmsFromStore(SmsTree* tree, ProgressBar* bar);
 // Kind 7: loads an Android backup XML when the file's content says so (LooksLikeSmsXml), else a
 // data file: 0 or 402.
-ResultCode LoadSmsBackupFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar);
+ResultCode LoadSmsBackupFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar,
+                             SmsXmlCounts* xmlCounts = nullptr);

@@ -173,6 +173,29 @@ TEST_F(CliTest, MovingToAnotherPhoneThroughVcardAndXml) {
               "Parse file failed. Please check the file is right and try again.(402)\n");
 }
 
+// What a restore passes over in a file of another producer is said, not silently dropped.
+TEST_F(CliTest, RestoresSayWhatTheFileHeldThatHadNoPlace) {
+    ASSERT_EQ(Phone("init --empty").status, 0);
+    ASSERT_EQ(Phone("store add SMS").status, 0);
+    WriteBytes(
+        dir / "a.xml",
+        "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\n<smses count=\"2\">\n"
+        "<sms address=\"+111\" date=\"1700000000000\" type=\"1\" body=\"Hi\" foo=\"x\" />\n"
+        "<mms date=\"1\" />\n<call number=\"1\" />\n"
+        "<sms address=\"+222\" date=\"1700000001000\" type=\"2\" body=\"Yes\" />\n</smses>\n");
+    EXPECT_EQ(Cli("restore-sms " + P("a.xml")).out,
+              "Import succeeded.\n2 folders created, 0 opened; 2 messages created.\n"
+              "Skipped in the file: 2 elements that are no SMS (MMS, calls, incomplete messages), "
+              "1 unknown attribute.\n");
+    WriteBytes(dir / "c.vcf",
+               "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Doe;Jo;;;\r\nFN:Jo Doe\r\nEMAIL:a@x\r\n"
+               "EMAIL:b@x\r\nEMAIL:c@x\r\nEMAIL:d@x\r\nEND:VCARD\r\n");
+    EXPECT_EQ(Cli("restore-contacts --type phone " + P("c.vcf")).out,
+              "Import succeeded.\nPhone: 1 read, 1 added, 0 already present. 1 vCard value left "
+              "out: every field of their kind was taken.\n");
+    EXPECT_EQ(Cli("--quiet restore-sms " + P("a.xml")).out, "Import succeeded.\n");
+}
+
 TEST_F(CliTest, UntickedFoldersAndMessagesAreLeftOut) {
     ASSERT_EQ(Phone("init --empty").status, 0);
     ASSERT_EQ(Phone("sms folder Inbox/Work").status, 0);

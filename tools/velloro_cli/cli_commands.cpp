@@ -207,6 +207,8 @@ int RestoreSms(const std::vector<std::string>& untick, const std::string& file, 
     int exit = ReportWithSummary(code, u"Import succeeded.", summary, report);
     if (!report.quiet && SummaryReadNothing(loadSummary))
         PrintLine(code == 0 ? stdout : stderr, std::u16string(kNoMessagesWarning));
+    if (std::u16string skipped = SummarySkippedLine(loadSummary); !report.quiet && !skipped.empty())
+        PrintLine(code == 0 ? stdout : stderr, skipped);
     return exit;
 }
 
