@@ -91,8 +91,8 @@ void Paint(HWND dialog) {
     const int buttonHeight = GetWindowRect(GetDlgItem(dialog, kContactsChangePath)).Height();
     const int comboHeight = GetWindowRect(GetDlgItem(dialog, kContactsTypeCombo)).Height();
     for (const ControlPlacement& p :
-         LayOutContactsDialog(GetClientRect(dialog).Width(), buttonHeight, comboHeight,
-                              DialogScrollOffset(dialog))) {
+         LayOutContactsDialog(kContactsColumn, GetClientRect(dialog).Width(), buttonHeight,
+                              comboHeight, DialogScrollOffset(dialog))) {
         MoveWindow(GetDlgItem(dialog, p.id), p.rect.left, p.rect.top, p.rect.Width(),
                    p.rect.Height(), false);
     }

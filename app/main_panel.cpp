@@ -37,7 +37,7 @@ MainPanelState& State(HWND panel) {
 }
 
 int ButtonHeight(HWND panel) {
-    return GetWindowRect(GetDlgItem(panel, kMainPanelButtonIds[0])).Height();
+    return GetWindowRect(GetDlgItem(panel, kMainPanelButtons[0])).Height();
 }
 
 void ComputeContentHeight(HWND panel) {
@@ -64,9 +64,10 @@ void PaintPictures(DeviceContext& dc, const MainPanelLayout& layout) {
 void Paint(HWND panel) {
     DeviceContext dc = BeginPaint(panel);
     const RECT client = GetClientRect(panel);
-    const MainPanelLayout layout = LayOutMainPanel(
-        client.Width(), client.Height(), State(panel).contentHeight, dc.GetTextMetrics().tmHeight,
-        ButtonHeight(panel), Pictures().Sizes(), DialogScrollOffset(panel));
+    const MainPanelLayout layout =
+        LayOutMainPanel(kMainPanelButtons, client.Width(), client.Height(),
+                        State(panel).contentHeight, dc.GetTextMetrics().tmHeight,
+                        ButtonHeight(panel), Pictures().Sizes(), DialogScrollOffset(panel));
     PaintPictures(dc, layout);
     for (const ControlPlacement& button : layout.buttons) {
         MoveWindow(GetDlgItem(panel, button.id), button.rect.left, button.rect.top,

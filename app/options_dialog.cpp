@@ -94,9 +94,9 @@ void Paint(HWND dialog) {
     r = layout.sequenceHeading.rect;
     dc.DrawText(u"Sequence", r, layout.sequenceHeading.format);
     dc.SelectFont(nullptr);
-    for (const ControlPlacement& p : {layout.sortBox, layout.sequenceBox}) {
-        MoveWindow(GetDlgItem(dialog, p.id), p.rect.left, p.rect.top, p.rect.Width(),
-                   p.rect.Height(), false);
+    for (const auto& [id, rect] :
+         {std::pair{kSortBox, layout.sortBox}, std::pair{kSequenceBox, layout.sequenceBox}}) {
+        MoveWindow(GetDlgItem(dialog, id), rect.left, rect.top, rect.Width(), rect.Height(), false);
     }
 }
 

@@ -57,6 +57,16 @@ constexpr int kBannerBitmap = 133;
 constexpr int kBodyFillBitmap = 134;
 constexpr int kHeaderFillBitmap = 135;
 
+// The columns the dialog arithmetic lays out, top to bottom.
+inline constexpr std::array kMainPanelButtons = {kBackupContactsButton, kRestoreContactsButton,
+                                                 kBackupSmsButton, kRestoreSmsButton,
+                                                 kOptionsButton};
+inline constexpr std::array kContactsColumn = {kContactsTargetLabel, kContactsChangePath,
+                                               kContactsPathBox, kContactsTypeLabel,
+                                               kContactsTypeCombo};
+inline constexpr std::array kSmsColumn = {kSmsTargetLabel, kSmsChangePath, kSmsPathBox,
+                                          kSmsListLabel, kSmsList};
+
 // Every control of every template, for the check against the resource files.
 struct TemplateControlId {
     int dialog;

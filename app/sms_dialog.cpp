@@ -123,8 +123,8 @@ void Paint(HWND dialog) {
     DeviceContext dc = BeginPaint(dialog);
     const int buttonHeight = GetWindowRect(GetDlgItem(dialog, kSmsChangePath)).Height();
     for (const ControlPlacement& p :
-         LayOutSmsDialog(GetClientRect(dialog).Width(), buttonHeight, dc.GetTextMetrics().tmHeight,
-                         DialogScrollOffset(dialog))) {
+         LayOutSmsDialog(kSmsColumn, GetClientRect(dialog).Width(), buttonHeight,
+                         dc.GetTextMetrics().tmHeight, DialogScrollOffset(dialog))) {
         MoveWindow(GetDlgItem(dialog, p.id), p.rect.left, p.rect.top, p.rect.Width(),
                    p.rect.Height(), false);
     }
@@ -203,10 +203,10 @@ void Finish(HWND dialog) {
         Warn(dialog, ResultMessage(result));
         return;
     }
-    MessageBox(dialog,
-               SuccessTextWithSummary(backup ? u"Export succeeded." : u"Import succeeded.",
-                                      summary),
-               u"Success", MB_ICONINFORMATION);
+    MessageBox(
+        dialog,
+        SuccessTextWithSummary(backup ? u"Export succeeded." : u"Import succeeded.", summary),
+        u"Success", MB_ICONINFORMATION);
     EndFilePage(Steps(), dialog, kDoneKey);
 }
 

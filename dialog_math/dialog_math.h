@@ -138,7 +138,8 @@ struct PictureSizes {
     int headerFillHeight = 0;
 };
 
-inline constexpr std::array<int, 5> kMainPanelButtonIds = {1013, 1014, 1015, 1016, 1017};
+// Five controls' ids, top to bottom, as the caller's resources name them.
+using ColumnIds = std::array<int, 5>;
 
 // textHeight is the panel's own font; buttonHeight the "Backup Contacts" button's window.
 int MainPanelContentHeight(int bannerHeight, int textHeight, int buttonHeight);
@@ -150,14 +151,14 @@ struct MainPanelLayout {
     DialogRect banner;                        // copied unscaled
     DialogRect bodyFill;                      // the whole body fill stretched here
     TextPlacement title;                      // "Velloro", bold
-    std::array<ControlPlacement, 5> buttons;  // in the order of kMainPanelButtonIds
+    std::array<ControlPlacement, 5> buttons;  // in the order of the ids given
 };
 
 // offset is 0, or minus the scroll position when the panel has a scroll bar. The pictures are
 // drawn only when all three loaded; the buttons are placed regardless.
-MainPanelLayout LayOutMainPanel(int clientWidth, int clientHeight, int contentHeight,
-                                int textHeight, int buttonHeight, const PictureSizes& pictures,
-                                int offset);
+MainPanelLayout LayOutMainPanel(const ColumnIds& buttonIds, int clientWidth, int clientHeight,
+                                int contentHeight, int textHeight, int buttonHeight,
+                                const PictureSizes& pictures, int offset);
 
 struct AboutBoxLayout {
     int surfaceWidth = 0;
@@ -179,15 +180,15 @@ AboutBoxLayout LayOutAboutBox(int clientWidth, int clientHeight, int textHeight,
 // buttonHeight is the "Change file path" button's height at the first computation.
 int ContactsDialogContentHeight(int buttonHeight);
 
-// Label 1004, button 1010, path box 1012, label 1006, combo 1007, top to bottom.
-std::array<ControlPlacement, 5> LayOutContactsDialog(int clientWidth, int buttonHeight,
-                                                     int comboHeight, int offset);
+// Label, button, path box, label, combo box, top to bottom.
+std::array<ControlPlacement, 5> LayOutContactsDialog(const ColumnIds& ids, int clientWidth,
+                                                     int buttonHeight, int comboHeight, int offset);
 
 int SmsDialogContentHeight(int textHeight, int buttonHeight);
 
-// Label 40003, button 1013, path box 1018, label 1019, tree 1017, top to bottom.
-std::array<ControlPlacement, 5> LayOutSmsDialog(int clientWidth, int buttonHeight, int textHeight,
-                                                int offset);
+// Label, button, path box, label, tree, top to bottom.
+std::array<ControlPlacement, 5> LayOutSmsDialog(const ColumnIds& ids, int clientWidth,
+                                                int buttonHeight, int textHeight, int offset);
 
 // ---------------------------------------------------------------------------------------------
 // Options dialog (template 139)
@@ -203,10 +204,10 @@ int OptionsContentHeight(int lineCount, int textHeight, int aveCharWidth, int so
 
 struct OptionsLayout {
     TextPlacement explanation;
-    TextPlacement sortByHeading;    // "Sort by", bold
-    ControlPlacement sortBox;       // 1021
+    TextPlacement sortByHeading;  // "Sort by", bold
+    DialogRect sortBox;
     TextPlacement sequenceHeading;  // "Sequence", bold
-    ControlPlacement sequenceBox;   // 1022
+    DialogRect sequenceBox;
 };
 
 OptionsLayout LayOutOptionsDialog(int clientWidth, int textHeight, int aveCharWidth, int lineCount,

@@ -33,9 +33,9 @@ int MainPanelContentHeight(int bannerHeight, int textHeight, int buttonHeight) {
     return bannerHeight + 2 * textHeight + 5 * (buttonHeight + textHeight);
 }
 
-MainPanelLayout LayOutMainPanel(int clientWidth, int clientHeight, int contentHeight,
-                                int textHeight, int buttonHeight, const PictureSizes& pictures,
-                                int offset) {
+MainPanelLayout LayOutMainPanel(const ColumnIds& buttonIds, int clientWidth, int clientHeight,
+                                int contentHeight, int textHeight, int buttonHeight,
+                                const PictureSizes& pictures, int offset) {
     const int w = clientWidth;
     const int c = std::max(contentHeight, clientHeight);
     const int t = textHeight;
@@ -51,10 +51,10 @@ MainPanelLayout LayOutMainPanel(int clientWidth, int clientHeight, int contentHe
     layout.bodyFill = RectAt(0, bannerHeight + offset, w, c - bannerHeight);
     layout.title = {RectAt(0, bannerHeight + offset, w, t), kDrawCenter | kDrawBottom};
     // Stacked upwards from the bottom of the content, so extra height opens above the buttons.
-    const int count = static_cast<int>(kMainPanelButtonIds.size());
+    const int count = static_cast<int>(buttonIds.size());
     for (int k = 0; k < count; ++k) {
         const int fromBottom = count - k;
-        layout.buttons[k] = {kMainPanelButtonIds[k],
+        layout.buttons[k] = {buttonIds[k],
                              RectAt(t, c - fromBottom * (b + t) + offset, w - 2 * t, b)};
     }
     return layout;
@@ -82,20 +82,19 @@ int ContactsDialogContentHeight(int buttonHeight) {
     return 6 * buttonHeight + 40;
 }
 
-std::array<ControlPlacement, 5> LayOutContactsDialog(int clientWidth, int buttonHeight,
-                                                     int comboHeight, int offset) {
-    return LayOutPathColumn({1004, 1010, 1012, 1006, 1007}, clientWidth, buttonHeight, comboHeight,
-                            offset);
+std::array<ControlPlacement, 5> LayOutContactsDialog(const ColumnIds& ids, int clientWidth,
+                                                     int buttonHeight, int comboHeight,
+                                                     int offset) {
+    return LayOutPathColumn(ids, clientWidth, buttonHeight, comboHeight, offset);
 }
 
 int SmsDialogContentHeight(int textHeight, int buttonHeight) {
     return 5 * (2 * (textHeight + 4) + buttonHeight);
 }
 
-std::array<ControlPlacement, 5> LayOutSmsDialog(int clientWidth, int buttonHeight, int textHeight,
-                                                int offset) {
-    return LayOutPathColumn({40003, 1013, 1018, 1019, 1017}, clientWidth, buttonHeight,
-                            10 * textHeight, offset);
+std::array<ControlPlacement, 5> LayOutSmsDialog(const ColumnIds& ids, int clientWidth,
+                                                int buttonHeight, int textHeight, int offset) {
+    return LayOutPathColumn(ids, clientWidth, buttonHeight, 10 * textHeight, offset);
 }
 
 int OptionsContentHeight(int lineCount, int textHeight, int aveCharWidth, int sortBoxHeight,
@@ -117,10 +116,10 @@ OptionsLayout LayOutOptionsDialog(int clientWidth, int textHeight, int aveCharWi
     top = layout.explanation.rect.bottom + a;
     layout.sortByHeading = {{left, top, right, top + t}, kDrawBottom};
     top = layout.sortByHeading.rect.bottom + a;
-    layout.sortBox = {1021, RectAt(left, top, clientWidth - 2 * a, sortBoxHeight)};
-    top = layout.sortBox.rect.bottom + a;
+    layout.sortBox = RectAt(left, top, clientWidth - 2 * a, sortBoxHeight);
+    top = layout.sortBox.bottom + a;
     layout.sequenceHeading = {{left, top, right, top + t}, kDrawBottom};
     top = layout.sequenceHeading.rect.bottom + a;
-    layout.sequenceBox = {1022, RectAt(left, top, clientWidth - 2 * a, sequenceBoxHeight)};
+    layout.sequenceBox = RectAt(left, top, clientWidth - 2 * a, sequenceBoxHeight);
     return layout;
 }

@@ -1,7 +1,7 @@
 #include <algorithm>
 
-#include "platform/text.h"
 #include "dialog_math/dialog_math.h"
+#include "platform/text.h"
 
 namespace {
 

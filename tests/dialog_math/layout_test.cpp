@@ -5,6 +5,8 @@
 namespace {
 
 const PictureSizes kPictures = {217, 57, 57};
+// Any five ids: the arithmetic only carries them to its placements.
+constexpr ColumnIds kIds = {11, 12, 13, 14, 15};
 
 }  // namespace
 
@@ -27,7 +29,7 @@ TEST(MainPanel, StacksTheButtonsUpFromTheBottomOfTheContentOrTheScreen) {
     for (const Case& c : cases) {
         const int content = MainPanelContentHeight(57, c.textHeight, c.buttonHeight);
         EXPECT_EQ(content, c.contentHeight) << c.name;
-        const MainPanelLayout l = LayOutMainPanel(c.width, c.height, content, c.textHeight,
+        const MainPanelLayout l = LayOutMainPanel(kIds, c.width, c.height, content, c.textHeight,
                                                   c.buttonHeight, kPictures, c.offset);
         const int surface = std::max(content, c.height);
         EXPECT_EQ(l.surfaceHeight, surface) << c.name;
@@ -40,7 +42,7 @@ TEST(MainPanel, StacksTheButtonsUpFromTheBottomOfTheContentOrTheScreen) {
         EXPECT_EQ(l.buttons[0].rect.top, c.topButtonY) << c.name;
         for (std::size_t k = 0; k < l.buttons.size(); ++k) {
             const ControlPlacement& b = l.buttons[k];
-            EXPECT_EQ(b.id, kMainPanelButtonIds[k]) << c.name;
+            EXPECT_EQ(b.id, kIds[k]) << c.name;
             EXPECT_EQ(b.rect.left, c.textHeight) << c.name;
             EXPECT_EQ(b.rect.Width(), c.width - 2 * c.textHeight) << c.name;
             EXPECT_EQ(b.rect.Height(), c.buttonHeight) << c.name;
@@ -66,24 +68,24 @@ TEST(AboutBox, PlacesTitleVersionAndAThreeLineAddressUnderTheBanner) {
 }
 
 TEST(FileDialogs, ContactsAndSmsColumnsFollowTheButtonHeight) {
-    const std::array<ControlPlacement, 5> contacts = LayOutContactsDialog(240, 21, 24, -20);
+    const std::array<ControlPlacement, 5> contacts = LayOutContactsDialog(kIds, 240, 21, 24, -20);
     const std::array<ControlPlacement, 5> expectedContacts = {{
-        {1004, RectAt(10, -10, 220, 21)},
-        {1010, RectAt(10, 11, 220, 21)},
-        {1012, RectAt(10, 42, 220, 42)},
-        {1006, RectAt(10, 94, 220, 21)},
-        {1007, RectAt(10, 115, 220, 24)},
+        {kIds[0], RectAt(10, -10, 220, 21)},
+        {kIds[1], RectAt(10, 11, 220, 21)},
+        {kIds[2], RectAt(10, 42, 220, 42)},
+        {kIds[3], RectAt(10, 94, 220, 21)},
+        {kIds[4], RectAt(10, 115, 220, 24)},
     }};
     EXPECT_EQ(contacts, expectedContacts);
     EXPECT_EQ(ContactsDialogContentHeight(21), 166);
 
-    const std::array<ControlPlacement, 5> sms = LayOutSmsDialog(480, 26, 16, 0);
+    const std::array<ControlPlacement, 5> sms = LayOutSmsDialog(kIds, 480, 26, 16, 0);
     const std::array<ControlPlacement, 5> expectedSms = {{
-        {40003, RectAt(10, 10, 460, 26)},
-        {1013, RectAt(10, 36, 460, 26)},
-        {1018, RectAt(10, 72, 460, 52)},
-        {1019, RectAt(10, 134, 460, 26)},
-        {1017, RectAt(10, 160, 460, 160)},
+        {kIds[0], RectAt(10, 10, 460, 26)},
+        {kIds[1], RectAt(10, 36, 460, 26)},
+        {kIds[2], RectAt(10, 72, 460, 52)},
+        {kIds[3], RectAt(10, 134, 460, 26)},
+        {kIds[4], RectAt(10, 160, 460, 160)},
     }};
     EXPECT_EQ(sms, expectedSms);
     EXPECT_EQ(SmsDialogContentHeight(16, 26), 5 * (40 + 26));
@@ -102,15 +104,15 @@ TEST(OptionsDialog, ContentHeightIsTheBottomOfTheSequenceBox) {
         const OptionsLayout l = LayOutOptionsDialog(c.width, c.textHeight, c.aveChar, c.lines,
                                                     c.box1, c.box2, c.offset);
         EXPECT_EQ(OptionsContentHeight(c.lines, c.textHeight, c.aveChar, c.box1, c.box2),
-                  l.sequenceBox.rect.bottom - c.offset);
-        EXPECT_EQ(l.sortBox.rect.Height(), c.box1);
-        EXPECT_EQ(l.sequenceBox.rect.left, c.aveChar);
-        EXPECT_EQ(l.sequenceBox.rect.right, c.width - c.aveChar);
+                  l.sequenceBox.bottom - c.offset);
+        EXPECT_EQ(l.sortBox.Height(), c.box1);
+        EXPECT_EQ(l.sequenceBox.left, c.aveChar);
+        EXPECT_EQ(l.sequenceBox.right, c.width - c.aveChar);
     }
     const OptionsLayout l = LayOutOptionsDialog(240, 13, 5, 3, 21, 21, 0);
     EXPECT_EQ(l.explanation, (TextPlacement{{5, 5, 235, 57}, kDrawNoPrefix}));
     EXPECT_EQ(l.sortByHeading, (TextPlacement{{5, 62, 235, 75}, kDrawBottom}));
-    EXPECT_EQ(l.sortBox, (ControlPlacement{1021, RectAt(5, 80, 230, 21)}));
+    EXPECT_EQ(l.sortBox, RectAt(5, 80, 230, 21));
     EXPECT_EQ(l.sequenceHeading, (TextPlacement{{5, 106, 235, 119}, kDrawBottom}));
-    EXPECT_EQ(l.sequenceBox, (ControlPlacement{1022, RectAt(5, 124, 230, 21)}));
+    EXPECT_EQ(l.sequenceBox, RectAt(5, 124, 230, 21));
 }
