@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_messages.h"
 #include "core/operation_summary.h"
 #include "platform/phone/phone_db.h"
 #include "platform/phone/phone_editor.h"
@@ -44,18 +45,7 @@ bool FillStorePhone(const std::string& path, int folders = kStoreFolders) {
         auto folder = AddFolderPath(*db, *top, {u"Folder " + DecimalText(f)}, error);
         if (!folder) return false;
         for (int i = 0; i < kStoreMessages / folders; ++i) {
-            PhoneMessageSpec m;
-            m.subject = U16("Message " + std::to_string(i) + ", see you at six tonight.");
-            if (i % 3 == 0) {
-                m.to.push_back({u"Contact " + DecimalText(i % 500), u"+4412345" + DecimalText(i)});
-            } else {
-                m.senderName = u"Contact " + DecimalText(i % 500);
-                m.senderAddress = u"+4412345" + DecimalText(i);
-            }
-            m.delivered = FileTimeFromUint64(134000000000000000ull + static_cast<std::uint64_t>(i));
-            m.size = 40;
-            m.flags = 1;
-            if (!AddMessage(*db, *folder, m, error)) return false;
+            if (!AddMessage(*db, *folder, BenchMessage(i), error)) return false;
         }
     }
     return tx.Commit();

@@ -18,6 +18,7 @@
 
 #include "app/dialog_procs.h"
 #include "app/resource_ids.h"
+#include "bench/bench_messages.h"
 #include "platform/text.h"
 #include "sms/sms_operations.h"
 #include "sms/sms_tree.h"
@@ -69,18 +70,7 @@ bool FillPhone(const std::string& path, int messages) {
         auto folder = AddFolderPath(*db, *top, {names[f]}, error);
         if (!folder) return false;
         for (int i = 0; i < counts[f]; ++i) {
-            PhoneMessageSpec m;
-            m.subject = U16("Message " + std::to_string(i) + ", see you at six tonight.");
-            if (i % 3 == 0) {
-                m.to.push_back({u"Contact " + DecimalText(i % 500), u"+4412345" + DecimalText(i)});
-            } else {
-                m.senderName = u"Contact " + DecimalText(i % 500);
-                m.senderAddress = u"+4412345" + DecimalText(i);
-            }
-            m.delivered = FileTimeFromUint64(134000000000000000ull + static_cast<std::uint64_t>(i));
-            m.size = 40;
-            m.flags = 1;
-            if (!AddMessage(*db, *folder, m, error)) return false;
+            if (!AddMessage(*db, *folder, BenchMessage(i), error)) return false;
         }
     }
     return tx.Commit();
