@@ -141,6 +141,10 @@ std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t s
                 out += u'\n';
             } else if (next == u'\\' || next == u',' || next == u';' || next == u':') {
                 out += next;
+            } else if (next == u'\r' || next == u'\n') {
+                // A backslash before a raw line break escapes nothing; the break is read as any.
+                out += c;
+                --i;
             } else {
                 out += c;
                 out += next;

@@ -160,6 +160,15 @@ TEST(VcardRoundTripTest, EachFieldAloneComesBackToItsPlace) {
     }
 }
 
+// A backslash before a raw line break escapes nothing: the break is read as every other break,
+// so what was read comes back the same through the writer (found by fuzzing).
+TEST(VcardRoundTripTest, BackslashBeforeARawLineBreakKeepsTheBreak) {
+    ContactList first = ReadVcardBytes("BEGIN:VCARD\nN:;Bo\nCATEGORIES:\\\rc\nEND:VCARD\n");
+    ASSERT_EQ(first.phone.size(), 1u);
+    EXPECT_EQ(first.phone[0].categories, u"\\\nc");
+    EXPECT_EQ(ReadVcardBytes(WriteVcardBytes(first)).phone, first.phone);
+}
+
 TEST(VcardRoundTripTest, SimEntriesComeBackToTheSimNamedFromN) {
     ContactList list;
     AddSimContact(list, u"Anna; Ann, \\A", u"+46 70,555");
