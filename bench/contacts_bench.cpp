@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_contacts.h"
 #include "bench_baselines.h"
 #include "contacts/contact_files.h"
 #include "platform/text.h"
@@ -41,24 +42,8 @@ class BenchDir {
     std::filesystem::path path_;
 };
 
-// Every field of every contact holds 20 characters.
 const ContactList& FullList() {
-    static const ContactList list = [] {
-        ContactList l;
-        InitContactList(l);
-        std::vector<std::u16string> texts(kContactFieldCount);
-        PhoneContactTexts views;
-        for (int c = 0; c < kContacts; ++c) {
-            for (std::size_t f = 0; f < kContactFieldCount; ++f) {
-                std::u16string text = DecimalText(c) + u" " + DecimalText(f) + u" ";
-                text.resize(20, u'a' + static_cast<char16_t>(f % 26));
-                texts[f] = std::move(text);
-                views[f] = texts[f];
-            }
-            AddPhoneContact(l, views);
-        }
-        return l;
-    }();
+    static const ContactList list = FullContactList(kContacts);
     return list;
 }
 

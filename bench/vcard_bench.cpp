@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "bench/bench_contacts.h"
 #include "bench_files.h"
 #include "contacts/vcard.h"
 #include "platform/text.h"
@@ -16,23 +17,8 @@ using namespace bench_files;
 
 const int kContacts = RecordCount(100000);
 
-// Every field of every contact holds 20 characters.
 const ContactList& FullList() {
-    static const ContactList list = [] {
-        ContactList l;
-        std::vector<std::u16string> texts(kContactFieldCount);
-        PhoneContactTexts views;
-        for (int c = 0; c < kContacts; ++c) {
-            for (std::size_t f = 0; f < kContactFieldCount; ++f) {
-                std::u16string text = DecimalText(c) + u" " + DecimalText(f) + u" ";
-                text.resize(20, u'a' + static_cast<char16_t>(f % 26));
-                texts[f] = std::move(text);
-                views[f] = texts[f];
-            }
-            AddPhoneContact(l, views);
-        }
-        return l;
-    }();
+    static const ContactList list = FullContactList(kContacts);
     return list;
 }
 

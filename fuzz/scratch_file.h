@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 inline const std::string& ScratchInputPath() {
     static const std::string path = [] {
@@ -33,4 +34,21 @@ inline void SetScratchInput(const std::uint8_t* data, std::size_t size) {
         if (n <= 0) std::abort();
         done += static_cast<std::size_t>(n);
     }
+}
+
+// A path for a file the harness writes itself (a round trip through a writer, which replaces its
+// target by rename and so needs a real folder): in a private folder removed when the run ends.
+inline std::string ScratchOutputPath(const std::string& name) {
+    static const std::string folder = [] {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "velloro-fuzz-out-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) std::abort();
+        static const std::string made = pattern;
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(made, ignored);
+        });
+        return pattern;
+    }();
+    return folder + "/" + name;
 }

@@ -1,7 +1,5 @@
 // Any bytes as an SMS backup XML: a clean 0 or 402, and a tree that loaded comes back the same
 // through our own writer and reader.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -9,20 +7,10 @@
 #include <string>
 
 #include "platform/text.h"
+#include "scratch_file.h"
 #include "sms/sms_xml.h"
 
 namespace {
-
-std::string ScratchPath() {
-    static const std::string path = [] {
-        std::string pattern = "/tmp/fuzz-sms-xml-XXXXXX";
-        int fd = mkstemp(pattern.data());
-        if (fd < 0) std::abort();
-        close(fd);
-        return pattern;
-    }();
-    return path;
-}
 
 // Every node with the fields a message keeps, one line each.
 void Dump(const SmsNode& node, int depth, std::u16string& out) {
@@ -45,11 +33,8 @@ void Dump(const SmsNode& node, int depth, std::u16string& out) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = ScratchPath();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    SetScratchInput(data, size);
+    const std::string& path = ScratchInputPath();
 
     SmsTree tree;
     ResultCode code = LoadSmsXmlFile(&tree, Utf8ToUtf16(path), nullptr);
@@ -58,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (tree.root) std::abort();  // a failed load leaves the tree as it was
         return 0;
     }
-    const std::string copy = path + ".xml";
+    const std::string copy = ScratchOutputPath("copy.xml");
     if (ExportSmsXml(&tree, Utf8ToUtf16(copy), nullptr) != 0) std::abort();
     SmsTree again;
     if (LoadSmsXmlFile(&again, Utf8ToUtf16(copy), nullptr) != 0) std::abort();

@@ -1,7 +1,5 @@
 // Any bytes as a vCard file: the reader must not fault, every field keeps its limit, and what it
 // read must come back unchanged through our own writer and reader.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -11,19 +9,9 @@
 #include "contacts/contact_files.h"
 #include "contacts/vcard.h"
 #include "platform/text.h"
+#include "scratch_file.h"
 
 namespace {
-
-std::string ScratchPath() {
-    static const std::string path = [] {
-        std::string pattern = "/tmp/fuzz-vcard-XXXXXX";
-        int fd = mkstemp(pattern.data());
-        if (fd < 0) std::abort();
-        close(fd);
-        return pattern;
-    }();
-    return path;
-}
 
 ContactList Read(const std::string& path) {
     ContactList list;
@@ -35,11 +23,8 @@ ContactList Read(const std::string& path) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = ScratchPath();
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) std::abort();
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
+    SetScratchInput(data, size);
+    const std::string& path = ScratchInputPath();
 
     ContactList first = Read(path);
     for (const SimContactRecord& r : first.sim)
@@ -48,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (PhoneContactField field : kPhoneContactFields)
             if ((r.*field).size() > kVcardFieldMax) std::abort();
 
-    const std::string copy = path + ".vcf";
+    const std::string copy = ScratchOutputPath("copy.vcf");
     if (WriteVcardFile(first, Utf8ToUtf16(copy)) != kContactFileDone) std::abort();
     ContactList second = Read(copy);
     std::remove(copy.c_str());
