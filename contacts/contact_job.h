@@ -26,6 +26,13 @@ struct ContactJob {
     ContactJob& operator=(const ContactJob&) = delete;
 };
 
+// Closes the stores before the job ends, in the same order: the last writes commit then, and a
+// commit refused there means they were lost (false).
+inline bool CloseContactJobStores(ContactJob& job) {
+    const bool contactsCommitted = ClosePhoneContactStore(job.store);
+    return CloseSimPhonebook(job.sim) == kSimDone && contactsCommitted;
+}
+
 // A path is absent when it views nothing, and names no file when empty.
 inline bool NoPath(std::u16string_view path) {
     return path.data() == nullptr || path.empty();

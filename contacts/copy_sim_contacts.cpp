@@ -59,6 +59,8 @@ ResultCode CopySimContactsToPhone(ProgressBar* bar, OperationSummary* summary) {
     counts.present = written.present;
     counts.refused = written.refused;
     if (code < 0) return failed > 0 ? kCopyPartial : kCopyContactsAccessFailed;
+    // The last contacts commit as the stores close; a commit refused there lost them.
+    if (!CloseContactJobStores(job)) return kCopyContactsAccessFailed;
     EndProgress(bar, total);
     return kResultSuccess;
 }

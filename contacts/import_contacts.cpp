@@ -83,6 +83,9 @@ ResultCode ImportContactsFromFile(std::u16string_view path, std::int32_t contact
     counts.phone.read = PhoneContactCount(job.list);
     int total = 0;
     ResultCode result = WriteChosenStores(job, contactType, bar, total, counts);
+    if (!CloseContactJobStores(job))
+        result = contactType == ContactTypeChoice::Sim ? kImportSimAccessFailed
+                                                       : kImportContactsAccessFailed;
     if (result == 0) EndProgress(bar, total);
     return result;
 }

@@ -18,17 +18,20 @@ bool OpenPhoneContactStore(PhoneContactStore& store) {
     return SUCCEEDED(store.contactsFolder->get_Items(store.items));
 }
 
-void ClosePhoneContactStore(PhoneContactStore& store) {
+bool ClosePhoneContactStore(PhoneContactStore& store) {
     store.items.reset();
     store.contactsFolder.reset();
+    bool committed = true;
     if (store.app) {
-        store.app->Logoff();
+        // E_UNEXPECTED: never logged on, so nothing was written through it.
+        committed = store.app->Logoff() != E_FAIL;
         store.app.reset();
     }
     // Balanced also when the application object could not be created, so a failed open does
     // not leave COM started on the thread.
     if (store.comStarted) CoUninitialize();
     store.comStarted = false;
+    return committed;
 }
 
 std::int32_t StoredPhoneContactCount(const PhoneContactStore& store) {

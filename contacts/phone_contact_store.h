@@ -19,8 +19,9 @@ struct PhoneContactStore {
 void InitPhoneContactStore(PhoneContactStore& store);
 // What was obtained before a failure stays in the store for ClosePhoneContactStore.
 bool OpenPhoneContactStore(PhoneContactStore& store);
-// Safe on a closed or half-opened store, and twice.
-void ClosePhoneContactStore(PhoneContactStore& store);
+// Safe on a closed or half-opened store, and twice. Logging off commits what was written:
+// false when that commit failed.
+bool ClosePhoneContactStore(PhoneContactStore& store);
 
 // Contacts in the folder, or -1 without an item collection; only sizes the progress bar.
 std::int32_t StoredPhoneContactCount(const PhoneContactStore& store);

@@ -153,7 +153,7 @@ HRESULT IPOutlookApp::Logon(HWND) {
 HRESULT IPOutlookApp::Logoff() {
     if (!db_->loggedOn) return E_UNEXPECTED;
     db_->loggedOn = false;
-    return S_OK;
+    return CommitPhoneJob(*db_->phone) ? S_OK : E_FAIL;
 }
 
 HRESULT IPOutlookApp::GetDefaultFolder(int folderKind, ComPtr<IFolder>& folder) {

@@ -79,6 +79,8 @@ class IPOutlookApp {
   public:
     explicit IPOutlookApp(std::shared_ptr<ContactDbState> db) : db_(std::move(db)) {}
     HRESULT Logon(HWND window);
+    // Commits what the session wrote; E_FAIL when that commit failed, E_UNEXPECTED when not
+    // logged on.
     HRESULT Logoff();
     // Only folder kind olFolderContacts exists; E_UNEXPECTED before Logon.
     HRESULT GetDefaultFolder(int folderKind, ComPtr<IFolder>& folder);

@@ -335,6 +335,10 @@ HRESULT IMAPISession::OpenMsgStore(ULONG, const EntryId& id, const IID*, ULONG,
     return S_OK;
 }
 
+HRESULT IMAPISession::Logoff(ULONG, ULONG, ULONG) {
+    return CommitPhoneJob(*state_->phone) ? S_OK : MAPI_E_CALL_FAILED;
+}
+
 HRESULT MAPILogonEx(ULONG, const char16_t*, const char16_t*, ULONG,
                     MapiPtr<IMAPISession>& session) {
     session.reset();

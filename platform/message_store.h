@@ -129,6 +129,9 @@ class IMAPISession {
     HRESULT GetMsgStoresTable(ULONG flags, MapiPtr<IMAPITable>& table);
     HRESULT OpenMsgStore(ULONG uiParam, const EntryId& id, const IID* iid, ULONG flags,
                          MapiPtr<IMsgStore>& store);
+    // Ends the session's work: what it wrote is committed now, and a commit that fails is
+    // reported here (MAPI_E_CALL_FAILED) rather than lost when the last object is dropped.
+    HRESULT Logoff(ULONG uiParam, ULONG flags, ULONG reserved);
 
   private:
     std::shared_ptr<MapiState> state_;

@@ -97,7 +97,10 @@ LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD, DWORD type, const BYT
     if (open->phone->faults.Trips(FaultPoint::RegistryWrite)) return ERROR_ACCESS_DENIED;
     RegistryValue value{type, data == nullptr ? std::vector<std::uint8_t>()
                                               : std::vector<std::uint8_t>(data, data + dataSize)};
-    return PutRegistryValue(*open->phone->db, open->keyId, NameOf(name), value)
+    // Each write is one step of the job's group, like every other call that writes.
+    PhoneDb& db = *open->phone->db;
+    Transaction tx(db);
+    return tx.ok() && PutRegistryValue(db, open->keyId, NameOf(name), value) && tx.Commit()
                ? ERROR_SUCCESS
                : ERROR_ACCESS_DENIED;
 }
@@ -106,14 +109,17 @@ LONG RegDeleteValueW(HKEY key, const char16_t* name) {
     OpenKey* open = Find(key);
     if (open == nullptr) return ERROR_INVALID_HANDLE;
     bool deleted = false;
-    if (!DeleteRegistryValue(*open->phone->db, open->keyId, NameOf(name), deleted))
+    PhoneDb& db = *open->phone->db;
+    Transaction tx(db);
+    if (!tx.ok() || !DeleteRegistryValue(db, open->keyId, NameOf(name), deleted) || !tx.Commit())
         return ERROR_ACCESS_DENIED;
     return deleted ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
 }
 
 LONG RegFlushKey(HKEY key) {
-    // Every set is already committed; flushing has nothing left to do.
-    return Find(key) == nullptr ? ERROR_INVALID_HANDLE : ERROR_SUCCESS;
+    OpenKey* open = Find(key);
+    if (open == nullptr) return ERROR_INVALID_HANDLE;
+    return CommitPhoneJob(*open->phone) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
 LONG RegCloseKey(HKEY key) {

@@ -41,6 +41,7 @@ LONG RegQueryValueExW(HKEY key, const char16_t* name, DWORD* reserved, DWORD* ty
 LONG RegSetValueExW(HKEY key, const char16_t* name, DWORD reserved, DWORD type, const BYTE* data,
                     DWORD dataSize);
 LONG RegDeleteValueW(HKEY key, const char16_t* name);
+// Commits what was set so far; ERROR_ACCESS_DENIED when that commit failed.
 LONG RegFlushKey(HKEY key);
 LONG RegCloseKey(HKEY key);
 

@@ -57,7 +57,11 @@ HRESULT SimInitialize(DWORD, SIMCALLBACK, DWORD, HSIM* sim) {
 }
 
 HRESULT SimDeinitialize(HSIM sim) {
-    return gConnections.erase(sim) == 1 ? S_OK : E_INVALIDARG;
+    auto found = gConnections.find(sim);
+    if (found == gConnections.end()) return E_INVALIDARG;
+    const bool committed = CommitPhoneJob(*found->second->phone);
+    gConnections.erase(found);
+    return committed ? S_OK : E_FAIL;
 }
 
 HRESULT SimGetDevCaps(HSIM sim, DWORD capsType, SIMCAPS* caps) {

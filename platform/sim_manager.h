@@ -78,6 +78,7 @@ using SIMCALLBACK = void (*)(DWORD notifyCode, const void* data, DWORD dataSize,
 
 // Opens a connection to the current phone's SIM.
 HRESULT SimInitialize(DWORD flags, SIMCALLBACK callback, DWORD param, HSIM* sim);
+// Commits what the connection wrote; E_FAIL when that commit failed.
 HRESULT SimDeinitialize(HSIM sim);
 HRESULT SimGetDevCaps(HSIM sim, DWORD capsType, SIMCAPS* caps);
 // index is 1-based; an empty slot fails with SIM_E_NOTFOUND.

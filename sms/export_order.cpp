@@ -39,7 +39,8 @@ int WriteExportOrder(std::uint32_t sortBy, std::uint32_t sequence) {
         return -1;
     if (!SetDword(key.get(), kSortValueName, sortBy)) return -2;
     if (!SetDword(key.get(), kSequenceValueName, sequence)) return -3;
-    RegFlushKey(key.get());
+    // The values commit here; a commit refused lost them.
+    if (RegFlushKey(key.get()) != ERROR_SUCCESS) return -4;
     return 0;
 }
 

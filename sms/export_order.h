@@ -20,7 +20,7 @@ struct ExportOrder {
 // (sortBy written).
 int ReadExportOrder(std::uint32_t& sortBy, std::uint32_t& sequence);
 // 0 written and flushed, -1 the key cannot be created or opened, -2 / -3 "Sort" / "Sequence"
-// cannot be set.
+// cannot be set, -4 the phone did not commit them.
 int WriteExportOrder(std::uint32_t sortBy, std::uint32_t sequence);
 
 // What an export uses: the stored order, with the defaults wherever it cannot be read.

@@ -184,9 +184,11 @@ bool OpenSmsStore(SmsStoreConnection& connection) {
     return opened;
 }
 
-void CloseSmsStore(SmsStoreConnection& connection) {
+bool CloseSmsStore(SmsStoreConnection& connection) {
     connection.store.reset();
+    const bool committed = !connection.session || SUCCEEDED(connection.session->Logoff(0, 0, 0));
     connection.session.reset();
+    return committed;
 }
 
 int OpenSmsTopFolder(SmsStoreConnection& connection, MapiPtr<IMAPIFolder>& folder) {

@@ -26,7 +26,8 @@ bool IsSmsStoreName(std::u16string_view name);
 
 // Logs on and opens the first store with an SMS store name; on failure nothing stays open.
 bool OpenSmsStore(SmsStoreConnection& connection);
-void CloseSmsStore(SmsStoreConnection& connection);
+// Logs off, which commits what the session wrote: false when that commit failed.
+bool CloseSmsStore(SmsStoreConnection& connection);
 
 // The store's top folder: 0, or -2.
 int OpenSmsTopFolder(SmsStoreConnection& connection, MapiPtr<IMAPIFolder>& folder);

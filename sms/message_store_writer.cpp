@@ -206,6 +206,8 @@ int WriteSmsStoreTree(const SmsTree& tree, ProgressBar* bar, SmsRestoreCounts* c
             if (OpenSmsStore(connection) && OpenSmsTopFolder(connection, top) == 0)
                 result = WriteChildren(*tree.root, std::move(top), bar, c,
                                        skipExisting ? &existing : nullptr);
+            // The last messages commit as the session ends; a commit refused there lost them.
+            if (!CloseSmsStore(connection)) result = -2;
         } catch (const std::bad_alloc&) {
             result = -2;
         }

@@ -8,6 +8,7 @@ const std::array<std::string_view, kFaultPointCount> kFaultNames = {
     "contacts.item",     "contacts.add",    "contacts.save",  "sms.logon",       "sms.stores",
     "sms.open",          "sms.top",         "sms.folder",     "sms.message",     "sms.createfolder",
     "sms.createmessage", "sms.setprops",    "sms.recipients", "registry.open",   "registry.write",
+    "phone.commit",
 };
 
 namespace {

@@ -40,8 +40,9 @@ enum class FaultPoint : std::size_t {
     SmsRecipients,
     RegistryOpen,
     RegistryWrite,
+    PhoneCommit,
 };
-constexpr std::size_t kFaultPointCount = 25;
+constexpr std::size_t kFaultPointCount = 26;
 
 // The switch names, in FaultPoint order.
 extern const std::array<std::string_view, kFaultPointCount> kFaultNames;

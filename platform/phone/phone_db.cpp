@@ -135,6 +135,12 @@ bool PhoneDb::Flush() {
     return ok;
 }
 
+void PhoneDb::Abandon() {
+    if (group_ != GroupState::Reading && group_ != GroupState::Writing) return;
+    if (sqlite3_get_autocommit(db_.get()) == 0) Exec("ROLLBACK");
+    group_ = GroupState::Idle;
+}
+
 void PhoneDb::EnableGrouping() {
     // A job walks whole tables and indexes; a larger page cache keeps it from reading pages back.
     Exec("PRAGMA cache_size=-16384");

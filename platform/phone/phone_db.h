@@ -117,6 +117,9 @@ class PhoneDb {
     }
     // Commits an open group or read; false when the commit failed.
     bool Flush();
+    // Undoes an open group or read, as a commit the disk refused would.
+    void Abandon();
+    bool HoldsItems() const { return heldItems_ > 0; }
 
   private:
     void BeginReadIfIdle();

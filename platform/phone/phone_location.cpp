@@ -76,6 +76,16 @@ std::shared_ptr<PhoneConnection> ConnectPhone() {
     return connection;
 }
 
+bool CommitPhoneJob(PhoneConnection& phone) {
+    PhoneDb& db = *phone.db;
+    if (db.HoldsItems()) return true;
+    if (db.group() == GroupState::Writing && phone.faults.Trips(FaultPoint::PhoneCommit)) {
+        db.Abandon();
+        return false;
+    }
+    return db.Flush();
+}
+
 bool PhoneFaultTrips(FaultPoint point) {
     std::string path = CurrentPhonePath();
     if (auto job = gJob.lock(); job && job->path == path) return job->faults.Trips(point);

@@ -34,6 +34,12 @@ struct PhoneConnection {
 };
 std::shared_ptr<PhoneConnection> ConnectPhone();
 
+// Commits what the job has written so far, for the services' closing calls (the SIM's
+// deinitialisation, the logoffs, a registry flush): a commit that fails there is reported by that
+// call instead of being lost when the connection goes. A created message still held keeps its
+// group open (true), so a message is never split. The phone.commit switch makes it fail.
+bool CommitPhoneJob(PhoneConnection& phone);
+
 // Whether this call of point fails, for a service that needs nothing of the phone but its switch
 // (COM start): the running job's switches, else one read-only query of the file, which neither
 // creates a phone nor waits for another job. A phone that cannot be read has no switch set.

@@ -227,6 +227,38 @@ TEST_F(ContactOperationsTest, EachImportFailurePointReportsItsCodeAndWritesWhatI
     }
 }
 
+// The last writes commit as the stores close. A commit refused there (a full disk) lost them:
+// the job fails, and the stores never hold the whole restore.
+TEST_F(ContactOperationsTest, ALastCommitRefusedFailsTheJob) {
+    ContactList list;
+    for (const char16_t* n : {u"A", u"B", u"C"}) {
+        AddSimContact(list, n, u"9");
+        AddPhoneContact(list, TextsOf(Person(n, u"")));
+    }
+    std::u16string path = Backup(list);
+    struct Case {
+        std::int32_t type;
+        ResultCode code;
+    };
+    for (const Case& c :
+         {Case{kSim, kImportSimAccessFailed}, Case{kPhone, kImportContactsAccessFailed},
+          Case{kBoth, kImportContactsAccessFailed}}) {
+        MakePhone(SimSetup{});
+        SetFaults({{"phone.commit"}});
+        EXPECT_EQ(ImportContactsFromFile(path, c.type, nullptr, nullptr), c.code) << c.type;
+        ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
+        EXPECT_LT(SimEntries().size() + PhoneContacts().size(), c.type == kBoth ? 6u : 3u);
+        EXPECT_EQ(ImportContactsFromFile(path, c.type, nullptr, nullptr), kResultSuccess);
+    }
+
+    MakePhone(SimSetup{});
+    AddSim(1, u"A", u"1");
+    SetFaults({{"phone.commit"}});
+    EXPECT_EQ(CopySimContactsToPhone(nullptr), kCopyContactsAccessFailed);
+    ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
+    EXPECT_TRUE(PhoneContacts().empty());
+}
+
 TEST_F(ContactOperationsTest, ImportArgumentAndFileFailuresTouchNoStore) {
     AddSim(1, u"Held", u"1");
     // Switches that would fail any store access show that none is made.

@@ -90,6 +90,7 @@ std::optional<std::string> FirstFailingCall() {
         if (RegSetValueExW(key.get(), u"Sort", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one),
                            4) != ERROR_SUCCESS)
             return "registry.write";
+        if (RegFlushKey(key.get()) != ERROR_SUCCESS) return "phone.commit";
     }
     return std::nullopt;
 }

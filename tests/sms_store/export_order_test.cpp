@@ -57,6 +57,13 @@ TEST_F(ExportOrderTest, RegistryFailuresAreReportedAndChangeNothing) {
     EXPECT_EQ(sortBy, 1u);  // the first value of the failed write stays: each set is its own
     EXPECT_EQ(sequence, 1u);
 
+    // The values commit at the flush; a commit refused there lost at least the last one.
+    SetFault("phone.commit");
+    EXPECT_EQ(WriteExportOrder(2, 2), -4);
+    ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
+    ASSERT_EQ(ReadExportOrder(sortBy, sequence), 0);
+    EXPECT_EQ(sequence, 1u);
+
     SetFault("registry.open");
     EXPECT_EQ(WriteExportOrder(2, 2), -1);
     sortBy = sequence = 7;

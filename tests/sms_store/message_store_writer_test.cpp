@@ -248,6 +248,22 @@ TEST_F(MessageStoreWriterTest, FailuresGive404AndKeepWhatWasWritten) {
     }
 }
 
+// The last group commits as the session ends; a commit refused there (a full disk) lost the last
+// messages at least, so the restore fails and the store keeps whole messages only.
+TEST_F(MessageStoreWriterTest, ALastCommitRefusedGives404) {
+    MakePhone(SimSetup{});
+    top_ = TopFolder();
+    SetFault("phone.commit", 0);
+    SmsTree tree = SampleTree();
+    EXPECT_EQ(RestoreSms(&tree, nullptr, nullptr), 404);
+    ASSERT_TRUE(ClearFaultSwitch(*Db(), std::nullopt));
+    EXPECT_NE(Summary(), "A:3 B:2 ");
+    MakePhone(SimSetup{});
+    top_ = TopFolder();
+    EXPECT_EQ(RestoreSms(&tree, nullptr, nullptr), 0);
+    EXPECT_EQ(Summary(), "A:3 B:2 ");
+}
+
 TEST_F(MessageStoreWriterTest, NodesThatCannotBeWrittenGive404) {
     EXPECT_EQ(RestoreSms(nullptr, nullptr), 404);
     SmsTree empty;

@@ -264,6 +264,13 @@ TEST_F(CliTest, ASummaryLineFollowsTheResultLineOnItsStream) {
     const std::string message = "Import SMS failed. Please restart device and try again.(404)\n";
     EXPECT_EQ(failed.err, message + "0 folders created, 2 opened; 1 message created.\n");
     EXPECT_EQ(Cli("--quiet restore-sms " + P("s.dat")).err, message);
+
+    // The last messages commit as the job ends; a commit refused there is a failure too.
+    ASSERT_EQ(Phone("fault clear").status, 0);
+    ASSERT_EQ(Phone("fault set phone.commit").status, 0);
+    Outcome lost = Cli("-q restore-sms " + P("s.dat"));
+    EXPECT_EQ(lost.status, 1);
+    EXPECT_EQ(lost.err, message);
 }
 
 TEST_F(CliTest, ARestoreThatReadsNothingSaysWhatItExpects) {
