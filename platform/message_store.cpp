@@ -36,6 +36,7 @@ SPropValue MissingProp(ULONG tag) {
 HRESULT AnswerProps(const SPropTagArray& tags, const std::vector<SPropValue>& available,
                     std::vector<SPropValue>& values) {
     values.clear();
+    values.reserve(tags.size());
     bool missing = false;
     for (ULONG tag : tags) {
         auto found = std::find_if(available.begin(), available.end(),
@@ -128,12 +129,28 @@ IMessage::~IMessage() {
 }
 
 HRESULT IMessage::GetProps(const SPropTagArray& tags, ULONG, std::vector<SPropValue>& values) {
-    std::vector<SPropValue> available;
-    available.reserve(props_.size() + 1);
-    available.push_back(BinaryProp(PR_ENTRYID, MakeEntryId(state_->db(), EntryKind::Message, id_)));
-    for (const StoredProp& p : props_)
-        if (!p.streamOnly) available.push_back(p.value);
-    return AnswerProps(tags, available, values);
+    // Answered straight from the stored values: a backup asks this of every message, and each
+    // value is copied once.
+    values.clear();
+    values.reserve(tags.size());
+    bool missing = false;
+    for (ULONG tag : tags) {
+        if (tag == PR_ENTRYID) {
+            values.push_back(
+                BinaryProp(PR_ENTRYID, MakeEntryId(state_->db(), EntryKind::Message, id_)));
+            continue;
+        }
+        auto found = std::find_if(props_.begin(), props_.end(), [tag](const StoredProp& p) {
+            return !p.streamOnly && p.value.ulPropTag == tag;
+        });
+        if (found == props_.end()) {
+            values.push_back(MissingProp(tag));
+            missing = true;
+        } else {
+            values.push_back(found->value);
+        }
+    }
+    return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
 }
 
 HRESULT IMessage::SetProps(const std::vector<SPropValue>& values) {

@@ -76,17 +76,17 @@ StatementRef::~StatementRef() {
     if (stmt_ != nullptr) sqlite3_reset(stmt_->stmt_);
 }
 
-StatementRef PhoneDb::Prepare(const std::string& sql) {
+StatementRef PhoneDb::Prepare(std::string_view sql) {
     BeginReadIfIdle();
     auto found = statements_.find(sql);
     if (found != statements_.end()) return StatementRef(&found->second->Reset());
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v3(db_.get(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=
-        SQLITE_OK) {
+    if (sqlite3_prepare_v3(db_.get(), sql.data(), static_cast<int>(sql.size()),
+                           SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
         return StatementRef();
     }
-    auto& slot = statements_[sql];
+    auto& slot = statements_[std::string(sql)];
     slot = std::make_unique<Statement>(stmt);
     return StatementRef(slot.get());
 }
@@ -148,7 +148,7 @@ void PhoneDb::EnableGrouping() {
 }
 
 bool PhoneDb::ExecCached(const char* sql) {
-    auto found = statements_.find(sql);
+    auto found = statements_.find(std::string_view(sql));
     if (found == statements_.end()) {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v3(db_.get(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr) !=

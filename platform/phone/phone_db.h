@@ -81,8 +81,7 @@ class PhoneDb {
     PhoneDb& operator=(const PhoneDb&) = delete;
     sqlite3* handle() const { return db_.get(); }
     // The statement for sql, prepared on first use and reset; empty when sql does not compile.
-    StatementRef Prepare(const std::string& sql);
-    StatementRef Prepare(const char* sql) { return Prepare(std::string(sql)); }
+    StatementRef Prepare(std::string_view sql);
     // Runs statements without results; false on the first failure.
     bool Exec(const char* sql);
     // Runs one statement without results, prepared once: for the savepoint of every call.
@@ -126,7 +125,15 @@ class PhoneDb {
     bool GroupDue() const;
 
     std::unique_ptr<sqlite3, SqliteCloser> db_;
-    std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
+    // Looked up by a view of the text, so the calls of a long job build no key strings.
+    struct SqlHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view sql) const {
+            return std::hash<std::string_view>{}(sql);
+        }
+    };
+    std::unordered_map<std::string, std::unique_ptr<Statement>, SqlHash, std::equal_to<>>
+        statements_;
     std::vector<std::uint8_t> uid_;
     GroupState group_ = GroupState::Off;
     int groupCalls_ = 0;
