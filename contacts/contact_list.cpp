@@ -1,5 +1,6 @@
 #include "contacts/contact_list.h"
 
+#include <algorithm>
 #include <new>
 
 namespace {
@@ -37,6 +38,18 @@ void Release(std::vector<Record>& records) {
 }
 
 }  // namespace
+
+void ReservePhoneContactsAhead(ContactList& list, double shareRead) {
+    std::vector<PhoneContactRecord>& records = list.phone;
+    if (records.size() < records.capacity() || shareRead <= 0) return;
+    const auto estimate =
+        static_cast<std::size_t>(static_cast<double>(records.size() + 1) / shareRead * 1.1);
+    try {
+        records.reserve(std::max(estimate, 2 * records.size() + 16));
+    } catch (const std::bad_alloc&) {
+        // The list then grows as it can.
+    }
+}
 
 PhoneContactTexts TextsOf(const PhoneContactRecord& record) {
     PhoneContactTexts texts;

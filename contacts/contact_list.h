@@ -112,6 +112,12 @@ struct ContactList {
     std::vector<PhoneContactRecord> phone;
 };
 
+// For a reader of a large file, before it adds a phone contact: when the list is full, makes room
+// for as many records as the whole file is likely to hold, judged by the share of it read so far
+// (0 to 1), so that earlier records are not moved again at every growth. Room never filled is
+// never touched, so it costs address space, not memory.
+void ReservePhoneContactsAhead(ContactList& list, double shareRead);
+
 // Results of AddSimContact and AddPhoneContact. On any failure the list is unchanged.
 constexpr std::int32_t kContactAdded = 0;
 // An argument is absent. A view is absent when it views nothing at all (a default-constructed

@@ -61,6 +61,7 @@ std::int32_t ReadContactFile(ContactList& list, std::u16string_view path) {
                 AddSimContact(list, ValueOf(section, u"Name"), ValueOf(section, u"PhoneNumber"));
                 break;
             case ContactKind::Phone:
+                ReservePhoneContactsAhead(list, section.shareRead);
                 AddPhoneContact(list, PhoneTextsOf(section));
                 break;
             case ContactKind::None:

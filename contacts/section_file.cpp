@@ -27,7 +27,7 @@ class LineReader {
     // Reads at most sizeAtOpen bytes: a file that grows while it is read, or a file system
     // that reports a wrong size, cannot make the reader go on for ever.
     LineReader(std::FILE* file, std::uint64_t sizeAtOpen)
-        : file_(file), left_(sizeAtOpen), buffer_(kBufferBytes) {
+        : file_(file), size_(sizeAtOpen), left_(sizeAtOpen), buffer_(kBufferBytes) {
         raw_.reserve(kKeptUtf8LineBytes);
     }
 
@@ -54,6 +54,10 @@ class LineReader {
     // the line's first character. A last line without a line feed is a line like any other.
     // True when a read failed, so the lines stopped early rather than at the file's end.
     bool failed() const { return failed_; }
+    double ShareRead() const {
+        if (size_ == 0) return 1;
+        return static_cast<double>(size_ - left_ - Available()) / static_cast<double>(size_);
+    }
 
     std::optional<std::u16string_view> NextLine() {
         lineLength_ = 0;
@@ -185,6 +189,7 @@ class LineReader {
     }
 
     std::FILE* file_;
+    std::uint64_t size_;
     std::uint64_t left_;
     bool failed_ = false;
     std::vector<unsigned char> buffer_;
@@ -369,7 +374,7 @@ std::int32_t VisitSectionFile(std::u16string_view path, const SectionVisitor& vi
     std::vector<SectionEntry> entries;
     std::optional<std::u16string_view> name;  // set once the first header was read
     auto finish = [&] {
-        if (name) visit(Section{*name, entries});
+        if (name) visit(Section{*name, entries, reader->ShareRead()});
         entries.clear();
         texts.Rewind();
     };

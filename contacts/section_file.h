@@ -59,6 +59,9 @@ struct SectionEntry {
 struct Section {
     std::u16string_view name;  // empty when the header had none
     std::span<const SectionEntry> entries;
+    // VisitSectionFile only: the share of the file read up to the section's end, 0 to 1, so a
+    // reader can tell how many records the whole file is likely to hold.
+    double shareRead = 0;
 };
 
 // Sections in file order, entries in file order; a key may occur more than once. The entries of
