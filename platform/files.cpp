@@ -63,6 +63,10 @@ mode_t NewFileMode() {
 
 }  // namespace
 
+void StartWriteback(std::FILE* stream) {
+    if (std::fflush(stream) == 0) sync_file_range(fileno(stream), 0, 0, SYNC_FILE_RANGE_WRITE);
+}
+
 std::string HostPath(std::u16string_view path) {
     return Utf16ToUtf8(path);
 }

@@ -75,6 +75,11 @@ class NewFile {
     std::FILE* stream_ = nullptr;
 };
 
+// Asks the system to start writing what the stream's file holds so far to the disk, without
+// waiting: a large export's final sync then finds most of it written while the rest was being
+// produced. A failure here is harmless; the sync still reports every write error.
+void StartWriteback(std::FILE* stream);
+
 // The temporary name ReplacingFile uses for target: in the same folder, and short enough for
 // the file system's 255-byte name limit whatever the target's name.
 std::string TemporaryNameFor(const std::string& target);

@@ -4,12 +4,10 @@
 #include "platform/files.h"
 #include "platform/little_endian.h"
 #include "platform/text.h"
+#include "platform/text_writer.h"
 #include "sms/sms_data_file.h"
 
 namespace {
-
-// Records are gathered into large chunks: one fwrite per chunk, not per field.
-constexpr std::size_t kChunkBytes = 1 << 20;
 
 void PutText(unsigned char* field, std::u16string_view text, std::size_t units) {
     std::u16string_view limited = LimitedText(text, units - 1);
@@ -50,12 +48,6 @@ void AppendNodeRecord(std::string& out, const SmsNode& node) {
     }
 }
 
-bool FlushChunk(std::string& chunk, std::FILE* stream) {
-    bool ok = std::fwrite(chunk.data(), 1, chunk.size(), stream) == chunk.size();
-    chunk.clear();
-    return ok;
-}
-
 // Depth first without recursion: a loaded file may nest folders as deep as it likes.
 bool WriteTree(const SmsNode& root, std::FILE* stream, ProgressBar* bar) {
     struct Frame {
@@ -63,25 +55,25 @@ bool WriteTree(const SmsNode& root, std::FILE* stream, ProgressBar* bar) {
         std::size_t next;
     };
     std::vector<Frame> stack;
-    std::string chunk;
-    chunk.reserve(kChunkBytes + kNodeRecordSize);
+    // Records are gathered into large blocks: one write per block, not per field.
+    TextWriter out(stream);
     auto visit = [&](const SmsNode& node) {
         StepProgress(bar);
-        if (node.checked == 0) return true;
-        AppendNodeRecord(chunk, node);
+        if (node.checked == 0) return;
+        AppendNodeRecord(out.bytes(), node);
+        out.Pass();
         if (!node.children.empty()) stack.push_back({&node, 0});
-        return chunk.size() < kChunkBytes || FlushChunk(chunk, stream);
     };
-    if (!visit(root)) return false;
+    visit(root);
     while (!stack.empty()) {
         Frame& top = stack.back();
         if (top.next == top.node->children.size()) {
             stack.pop_back();
             continue;
         }
-        if (!visit(*top.node->children[top.next++])) return false;
+        visit(*top.node->children[top.next++]);
     }
-    return FlushChunk(chunk, stream);
+    return out.Flush();
 }
 
 }  // namespace
