@@ -48,7 +48,7 @@ std::filesystem::path BenchPath(const std::string& name) {
 }
 
 void RemovePhoneFile(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm"})
+    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
         std::filesystem::remove(path + suffix);
 }
 
