@@ -50,7 +50,7 @@ class PaintOnly : public QObject {
     PaintOnly() { QCoreApplication::instance()->installEventFilter(this); }
     ~PaintOnly() override {
         QCoreApplication::instance()->removeEventFilter(this);
-        // Back on the queue in the order they came, behind nothing that was waiting before them.
+        // Back on the queue in the order they came.
         for (auto& [receiver, event] : held_) {
             if (receiver != nullptr) QCoreApplication::postEvent(receiver, event.release());
         }
