@@ -7,6 +7,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyleOptionProgressBar>
+#include <QStylePainter>
 #include <algorithm>
 
 #include "platform/text.h"
@@ -28,7 +30,9 @@ class ProgressControl : public QProgressBar, public ProgressBar {
   public:
     explicit ProgressControl(QWidget* parent) : QProgressBar(parent) {
         setTextVisible(false);
-        Apply();
+        // The toolkit's own range stays fixed: its bar repaints at every value it is handed,
+        // and an empty range would make it a busy indicator. This control paints its state.
+        setRange(0, 1);
     }
     void Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
         switch (message) {
@@ -52,29 +56,36 @@ class ProgressControl : public QProgressBar, public ProgressBar {
             default:
                 return;
         }
-        Apply();
-    }
-    void Apply() {
-        // An empty range would make the toolkit's bar a busy indicator; the phone's stays empty.
-        const bool filled = state.max > state.min;
-        if (filled) {
-            setRange(state.min, state.max);
-        } else {
-            setRange(0, 1);
-        }
-        setValue(filled ? state.pos : 0);
-        // A job blocks the event loop, so the bar paints itself, but only when the pixels change:
-        // a million steps would otherwise cost a million paints.
-        const long long drawn = filled ? static_cast<long long>(state.pos - state.min) * width() /
-                                             (state.max - state.min)
-                                       : 0;
+        // A job blocks the event loop, so the bar paints itself, and lets waiting windows paint,
+        // every so often: a million steps must not cost a million paints.
+        if (!clock_.Due()) return;
+        const long long drawn = DrawnWidth();
         if (isVisible() && drawn != drawnWidth_) repaint();
-        drawnWidth_ = drawn;
+        PaintWaitingWindows();
     }
     ProgressBarState state{0, 100, 0, 10};
 
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QStyleOptionProgressBar option;
+        initStyleOption(&option);
+        // An empty range draws an empty bar, as the phone's does.
+        const bool filled = state.max > state.min;
+        option.minimum = filled ? state.min : 0;
+        option.maximum = filled ? state.max : 1;
+        option.progress = filled ? state.pos : 0;
+        QStylePainter painter(this);
+        painter.drawControl(QStyle::CE_ProgressBar, option);
+        drawnWidth_ = DrawnWidth();
+    }
+
   private:
+    long long DrawnWidth() const {
+        if (state.max <= state.min) return 0;
+        return static_cast<long long>(state.pos - state.min) * width() / (state.max - state.min);
+    }
     long long drawnWidth_ = -1;
+    JobPaintClock clock_;
 };
 
 QComboBox* ToCombo(HWND window) {

@@ -26,6 +26,8 @@ class PostedMessage : public QEvent {
   public:
     PostedMessage(std::uint32_t message, WPARAM wParam, LPARAM lParam)
         : QEvent(DialogWidget::PostedType()), message(message), wParam(wParam), lParam(lParam) {}
+    // Held back while a job paints (PaintWaitingWindows) and posted again after it.
+    PostedMessage* clone() const override { return new PostedMessage(*this); }
     const std::uint32_t message;
     const WPARAM wParam;
     const LPARAM lParam;

@@ -37,6 +37,16 @@ const char* kScreenStyle = R"(
 #keyBar QPushButton { color: white; background: transparent; border: none; font-size: 22px; }
 #keyBar QPushButton:pressed { background: #3d5a7a; }
 #keyBar QPushButton:disabled { color: #7d8794; }
+/* The control holding the keyboard focus wears a 2-pixel frame: the toolkit's own hint, a
+   faint one-pixel tint, is lost on the phone's screen (a read-only box shows none at all).
+   Buttons are then drawn by these rules whole; combo boxes keep the toolkit's look. */
+QPushButton { color: black; border: 1px solid #a3a9b0; border-radius: 3px; padding: 2px 6px;
+              background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd, stop:1 #e8eaed); }
+QPushButton:pressed { background: #d3d9e0; }
+QPushButton:disabled { color: #a8adb3; }
+QLineEdit, QPlainTextEdit, QTreeView { border: 1px solid #a3a9b0; background: white; }
+QPushButton:focus, QLineEdit:focus, QPlainTextEdit:focus, QTreeView:focus {
+    border: 2px solid #1f6fd0; }
 )";
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QMenu>
@@ -11,9 +12,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 #include <QWindow>
 #include <deque>
+#include <memory>
 
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -41,11 +42,41 @@ DriverQueues& Queues() {
     return queues;
 }
 
-void RunStepAt(std::shared_ptr<std::vector<std::function<void()>>> steps, std::size_t index) {
+using Steps = std::shared_ptr<std::vector<std::function<void()>>>;
+
+// A step waits on the queue as a dialog's posted message does, so a job's painting does not run
+// it in the middle of the job.
+class StepEvent : public QEvent {
+  public:
+    StepEvent(Steps steps, std::size_t index)
+        : QEvent(ui::DriverStepType()), steps(std::move(steps)), index(index) {}
+    StepEvent* clone() const override { return new StepEvent(*this); }
+    const Steps steps;
+    const std::size_t index;
+};
+
+void RunStepAt(const Steps& steps, std::size_t index);
+
+class StepRunner : public QObject {
+  protected:
+    bool event(QEvent* event) override {
+        if (event->type() != ui::DriverStepType()) return QObject::event(event);
+        const auto* step = static_cast<StepEvent*>(event);
+        RunStepAt(step->steps, step->index);
+        return true;
+    }
+};
+
+void PostStep(const Steps& steps, std::size_t index) {
+    QCoreApplication::postEvent(&ui::Immortal<StepRunner>(),
+                                std::make_unique<StepEvent>(steps, index).release());
+}
+
+void RunStepAt(const Steps& steps, std::size_t index) {
     if (index >= steps->size()) return;
     // The next step is on the queue before this one runs, so a modal dialog this step opens
     // runs it in its own loop.
-    QTimer::singleShot(0, [steps, index] { RunStepAt(steps, index + 1); });
+    PostStep(steps, index + 1);
     (*steps)[index]();
 }
 
@@ -86,6 +117,11 @@ bool ShootMessageBox(const MessageBoxRecord& record, int answer, const std::stri
 }  // namespace
 
 namespace ui {
+
+QEvent::Type DriverStepType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
 
 std::optional<int> DriverAnswerMessageBox(const MessageBoxRecord& record) {
     TestDriver* driver = ActiveDriver();
@@ -139,8 +175,7 @@ void TestDriver::QueueFileDialogAnswer(std::optional<FileDialogAnswer> answer,
 }
 
 void RunSteps(std::vector<std::function<void()>> steps) {
-    auto shared = std::make_shared<std::vector<std::function<void()>>>(std::move(steps));
-    QTimer::singleShot(0, [shared] { RunStepAt(shared, 0); });
+    PostStep(std::make_shared<std::vector<std::function<void()>>>(std::move(steps)), 0);
 }
 
 bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 #include <QString>
 #include <QWidget>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <new>
@@ -147,6 +148,19 @@ T& Immortal() {
     static T* object = ::new (storage) T();
     return *object;
 }
+
+// While a job holds the GUI thread: paints what waits to be painted and runs nothing else.
+void PaintWaitingWindows();
+// Says when the next PaintWaitingWindows is due: every 50 ms of a job.
+class JobPaintClock {
+  public:
+    bool Due();
+
+  private:
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
+};
+// The test driver's steps: events that wait while a job runs, like the dialogs' posted messages.
+QEvent::Type DriverStepType();
 
 // Runs f when the application object goes, before the toolkit does: every window and socket of
 // the layer must die while the toolkit still lives.

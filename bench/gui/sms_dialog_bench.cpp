@@ -48,7 +48,7 @@ std::filesystem::path BenchPath(const std::string& name) {
 }
 
 void RemovePhoneFile(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm"})
+    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
         std::filesystem::remove(path + suffix);
 }
 
@@ -151,10 +151,12 @@ void BM_SmsPage(benchmark::State& state) {
     const int messages = static_cast<int>(state.range(0));
     const std::string phone = BenchPath("phone.db").string();
     const std::filesystem::path target = BenchPath("backup");
+    const Clock::time_point fillStart = Clock::now();
     if (!FillPhone(phone, messages)) {
         state.SkipWithError("cannot build the phone");
         return;
     }
+    const double fill = Seconds(fillStart);
     SetPhonePath(phone);
     EnsureApplication();
     SetScreenSize(480, 640);
@@ -173,6 +175,7 @@ void BM_SmsPage(benchmark::State& state) {
         }
         const Figures f = RunPage(target);
         if (!f.ok) state.SkipWithError("the page did not end with Done");
+        state.counters["fill_phone_s"] = fill;
         state.counters["cli_read_s"] = cliRead;
         state.counters["cli_write_s"] = cliWrite;
         state.counters["open_s"] = f.open;
