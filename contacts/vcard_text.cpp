@@ -28,29 +28,70 @@ constexpr bool IsHighSurrogate(char16_t c) {
 
 }  // namespace
 
-void AppendVcardEscaped(std::string& out, std::u16string_view text) {
-    std::size_t start = 0;
-    auto flush = [&](std::size_t end) { AppendUtf8(out, text.substr(start, end - start)); };
+namespace {
+
+// Escapes (when asked) and converts to UTF-8 in one pass, straight into out's room: a unit
+// takes at most three bytes, an escape two for its one unit, a pair four for its two.
+template <bool kEscape>
+void AppendUtf8Of(std::string& out, std::u16string_view text) {
+    std::size_t at = out.size();
+    out.resize(at + 3 * text.size());
+    char* to = out.data() + at;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        // Every character the escapes concern is at most a backslash.
-        if (c > u'\\' || (c != u'\\' && c != u',' && c != u';' && c != u'\r' && c != u'\n'))
+        char32_t c = text[i];
+        if (c < 0x80) {
+            if (kEscape && c <= u'\\') {
+                if (c == u'\r' || c == u'\n') {
+                    *to++ = '\\';
+                    *to++ = 'n';
+                    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+                    continue;
+                }
+                if (c == u'\\' || c == u',' || c == u';') *to++ = '\\';
+            }
+            *to++ = static_cast<char>(c);
             continue;
-        flush(i);
-        if (c == u'\r' || c == u'\n') {
-            out += "\\n";
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-        } else {
-            out += '\\';
-            out += static_cast<char>(c);
         }
-        start = i + 1;
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;  // half a pair is no character
+        }
+        if (c < 0x800) {
+            *to++ = static_cast<char>(0xC0 | c >> 6);
+        } else if (c < 0x10000) {
+            *to++ = static_cast<char>(0xE0 | c >> 12);
+            *to++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        } else {
+            *to++ = static_cast<char>(0xF0 | c >> 18);
+            *to++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            *to++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        }
+        *to++ = static_cast<char>(0x80 | (c & 0x3F));
     }
-    flush(text.size());
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+}  // namespace
+
+void AppendVcardEscaped(std::string& out, std::u16string_view text) {
+    AppendUtf8Of<true>(out, text);
+}
+
+void AppendVcardUtf8(std::string& out, std::u16string_view text) {
+    AppendUtf8Of<false>(out, text);
 }
 
 std::string DecodeQuotedPrintable(std::string_view bytes) {
     std::string out;
+    DecodeQuotedPrintableInto(bytes, out);
+    return out;
+}
+
+void DecodeQuotedPrintableInto(std::string_view bytes, std::string& out) {
+    out.clear();
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '=' && i + 2 < bytes.size() && HexValue(bytes[i + 1]) >= 0 &&
@@ -61,7 +102,12 @@ std::string DecodeQuotedPrintable(std::string_view bytes) {
             out += bytes[i];
         }
     }
-    return out;
+}
+
+bool IsAscii(std::string_view bytes) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -97,6 +143,38 @@ std::u16string DecodeVcardCharset(std::string_view bytes, std::string_view chars
     return out;
 }
 
+namespace {
+
+// Well-formed UTF-8 into out's room: no unit more than there are bytes.
+void DecodeValidUtf8(std::string_view bytes, std::u16string& out) {
+    out.resize(bytes.size());
+    char16_t* to = out.data();
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            *to++ = lead;
+            ++i;
+            continue;
+        }
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t cp = lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            cp = cp << 6 | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            *to++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *to++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            *to++ = static_cast<char16_t>(cp);
+        }
+        i += length;
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+}  // namespace
+
 void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bool utf8Known,
                             std::u16string& out) {
     // Plain ASCII is the same in every charset here, and it is most of a file.
@@ -112,31 +190,54 @@ void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bo
     bool utf8 = utf8Known || IsCharsetName(charset, {"UTF-8", "UTF8"});
     bool ansi = !utf8 && IsCharsetName(charset, {"ISO-8859-1", "ISO8859-1", "LATIN1",
                                                  "WINDOWS-1252", "CP1252"});
-    if (!utf8 && !ansi) utf8 = IsValidUtf8(bytes);
-    out = utf8 ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);
+    if (ansi) {
+        out = AnsiToUtf16(bytes);
+    } else if (IsValidUtf8(bytes)) {
+        DecodeValidUtf8(bytes, out);
+    } else {
+        // Ill-formed bytes are UTF-8 only when the value says so; they then decode with
+        // replacement characters.
+        out = utf8 ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);
+    }
 }
 
 namespace {
 
-// Appends one piece of a value: escapes resolved, line breaks of any form as CR LF. Stops at
-// an unescaped separator (0 stops nowhere) and returns where it stopped.
-std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t separator,
+// Appends units as they are; a byte of ASCII text is its own unit.
+void AppendUnits(std::u16string& out, std::u16string_view units) {
+    out.append(units);
+}
+void AppendUnits(std::u16string& out, std::string_view ascii) {
+    std::size_t at = out.size();
+    out.resize(at + ascii.size());
+    char16_t* to = out.data() + at;
+    for (char c : ascii)
+        *to++ = static_cast<unsigned char>(c);
+}
+
+// Appends one piece of a value: escapes resolved, line breaks of any form as a line feed.
+// Stops at an unescaped separator (0 stops nowhere) and returns where it stopped.
+template <class Char>
+std::size_t AppendUnescaped(std::basic_string_view<Char> value, std::size_t i, char16_t separator,
                             std::u16string& out) {
+    auto special = [separator](Char c) {
+        return c == Char('\\') || c == Char('\r') || c == Char('\n') ||
+               (separator != 0 && static_cast<char16_t>(c) == separator);
+    };
     while (i < value.size()) {
         std::size_t run = i;
-        while (run < value.size() && value[run] != u'\\' && value[run] != u'\r' &&
-               value[run] != u'\n' && (separator == 0 || value[run] != separator))
+        while (run < value.size() && !special(value[run]))
             ++run;
-        out.append(value.substr(i, run - i));
+        AppendUnits(out, value.substr(i, run - i));
         i = run;
-        if (i == value.size() || value[i] == separator) return i;
-        char16_t c = value[i++];
+        if (i == value.size() || static_cast<char16_t>(value[i]) == separator) return i;
+        char16_t c = static_cast<char16_t>(value[i++]);
         if (c == u'\\') {
             if (i == value.size()) {
                 out += c;
                 return i;
             }
-            char16_t next = value[i++];
+            auto next = static_cast<char16_t>(value[i++]);
             if (next == u'n' || next == u'N') {
                 out += u'\n';
             } else if (next == u'\\' || next == u',' || next == u';' || next == u':') {
@@ -151,16 +252,15 @@ std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t s
             }
         } else {
             out += u'\n';
-            if (c == u'\r' && i < value.size() && value[i] == u'\n') ++i;
+            if (c == u'\r' && i < value.size() && value[i] == Char('\n')) ++i;
         }
     }
     return i;
 }
 
-}  // namespace
-
-std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
-                                std::vector<std::u16string>& parts) {
+template <class Char>
+std::size_t SplitInto(std::basic_string_view<Char> value, char16_t separator,
+                      std::vector<std::u16string>& parts) {
     std::size_t count = 0;
     std::size_t i = 0;
     do {
@@ -171,6 +271,18 @@ std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
         ++count;
     } while (i < value.size());
     return count;
+}
+
+}  // namespace
+
+std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
+                                std::vector<std::u16string>& parts) {
+    return SplitInto(value, separator, parts);
+}
+
+std::size_t SplitVcardAsciiInto(std::string_view ascii, char16_t separator,
+                                std::vector<std::u16string>& parts) {
+    return SplitInto(ascii, separator, parts);
 }
 
 std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t separator) {
@@ -188,6 +300,11 @@ std::u16string UnescapeVcard(std::u16string_view value) {
 void UnescapeVcardInto(std::u16string_view value, std::u16string& out) {
     out.clear();
     AppendUnescaped(value, 0, 0, out);
+}
+
+void UnescapeVcardAsciiInto(std::string_view ascii, std::u16string& out) {
+    out.clear();
+    AppendUnescaped(ascii, 0, 0, out);
 }
 
 std::u16string_view CutAtUnits(std::u16string_view text, std::size_t max) {
