@@ -376,22 +376,20 @@ class CardBuilder {
     // The value's text with its escapes resolved into out. ASCII, most of any file, is the
     // same in every charset, so it is unescaped straight from its bytes.
     void UnescapeInto(const VcardProperty& p, std::u16string& out) {
-        std::string_view raw = Raw(p);
-        if (IsAscii(raw)) {
-            out.reserve(raw.size());
-            UnescapeVcardAsciiInto(raw, out);
-            return;
-        }
+        std::size_t room = out.capacity();
+        if (UnescapeVcardAsciiInto(Raw(p), out)) return;
+        // A field gives back the room its bytes took; its units are fewer.
+        if (out.capacity() > room) std::u16string().swap(out);
         const std::u16string& text = Text(p);
         out.reserve(text.size());
         UnescapeVcardInto(text, out);
     }
 
     // The value's parts split at the separator, escapes resolved; valid until the next call.
-    std::span<const std::u16string> Parts(const VcardProperty& p, char16_t separator) {
-        std::string_view raw = Raw(p);
-        std::size_t count = IsAscii(raw) ? SplitVcardAsciiInto(raw, separator, parts_)
-                                         : SplitVcardValueInto(Text(p), separator, parts_);
+    std::span<const std::u16string> Parts(const VcardProperty& p, char separator) {
+        std::size_t count = 0;
+        if (!SplitVcardAsciiInto(Raw(p), separator, parts_, count))
+            count = SplitVcardValueInto(Text(p), static_cast<char16_t>(separator), parts_);
         return {parts_.data(), count};
     }
 
@@ -414,13 +412,13 @@ class CardBuilder {
                 sim_ = true;
                 break;
             case kN:
-                ApplyName(Parts(p, u';'));
+                ApplyName(Parts(p, ';'));
                 break;
             case kFn:
                 UnescapeInto(p, formattedName_);
                 break;
             case kOrg:
-                ApplyOrganization(Parts(p, u';'));
+                ApplyOrganization(Parts(p, ';'));
                 break;
             case kTitleName:
                 PlaceValue(p, kJobTitle);
@@ -434,7 +432,7 @@ class CardBuilder {
                 }
                 break;
             case kCategoriesName:
-                Join(kCategories, Joined(Parts(p, u',')));
+                Join(kCategories, Joined(Parts(p, ',')));
                 break;
             case kTel:
                 ApplyNumber(p);
@@ -443,7 +441,7 @@ class CardBuilder {
                 PlaceValue(p, kEmailChain, MarkedField(p.field));
                 break;
             case kAdr:
-                ApplyAddress(p, Parts(p, u';'));
+                ApplyAddress(p, Parts(p, ';'));
                 break;
             case kAssistantName:
                 PlaceValue(p, kAssistant);
@@ -462,7 +460,7 @@ class CardBuilder {
                 ApplyRelation(p.types, Unescaped(p));
                 break;
             case kAndroidCustom:
-                ApplyAndroidRelation(Parts(p, u';'));
+                ApplyAndroidRelation(Parts(p, ';'));
                 break;
             default:
                 break;

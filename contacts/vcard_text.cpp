@@ -1,5 +1,7 @@
 #include "contacts/vcard_text.h"
 
+#include <array>
+
 #include "platform/text.h"
 
 namespace {
@@ -203,41 +205,25 @@ void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bo
 
 namespace {
 
-// Appends units as they are; a byte of ASCII text is its own unit.
-void AppendUnits(std::u16string& out, std::u16string_view units) {
-    out.append(units);
-}
-void AppendUnits(std::u16string& out, std::string_view ascii) {
-    std::size_t at = out.size();
-    out.resize(at + ascii.size());
-    char16_t* to = out.data() + at;
-    for (char c : ascii)
-        *to++ = static_cast<unsigned char>(c);
-}
-
 // Appends one piece of a value: escapes resolved, line breaks of any form as a line feed.
 // Stops at an unescaped separator (0 stops nowhere) and returns where it stopped.
-template <class Char>
-std::size_t AppendUnescaped(std::basic_string_view<Char> value, std::size_t i, char16_t separator,
+std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t separator,
                             std::u16string& out) {
-    auto special = [separator](Char c) {
-        return c == Char('\\') || c == Char('\r') || c == Char('\n') ||
-               (separator != 0 && static_cast<char16_t>(c) == separator);
-    };
     while (i < value.size()) {
         std::size_t run = i;
-        while (run < value.size() && !special(value[run]))
+        while (run < value.size() && value[run] != u'\\' && value[run] != u'\r' &&
+               value[run] != u'\n' && (separator == 0 || value[run] != separator))
             ++run;
-        AppendUnits(out, value.substr(i, run - i));
+        out.append(value.substr(i, run - i));
         i = run;
-        if (i == value.size() || static_cast<char16_t>(value[i]) == separator) return i;
-        char16_t c = static_cast<char16_t>(value[i++]);
+        if (i == value.size() || value[i] == separator) return i;
+        char16_t c = value[i++];
         if (c == u'\\') {
             if (i == value.size()) {
                 out += c;
                 return i;
             }
-            auto next = static_cast<char16_t>(value[i++]);
+            char16_t next = value[i++];
             if (next == u'n' || next == u'N') {
                 out += u'\n';
             } else if (next == u'\\' || next == u',' || next == u';' || next == u':') {
@@ -252,15 +238,86 @@ std::size_t AppendUnescaped(std::basic_string_view<Char> value, std::size_t i, c
             }
         } else {
             out += u'\n';
-            if (c == u'\r' && i < value.size() && value[i] == Char('\n')) ++i;
+            if (c == u'\r' && i < value.size() && value[i] == u'\n') ++i;
         }
     }
     return i;
 }
 
-template <class Char>
-std::size_t SplitInto(std::basic_string_view<Char> value, char16_t separator,
-                      std::vector<std::u16string>& parts) {
+// What a byte is to the ASCII reading below.
+enum AsciiClass : unsigned char { kPlain, kBackslash, kBreak, kSemicolon, kComma, kBeyond };
+
+constexpr std::array<unsigned char, 256> kAsciiClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (std::size_t b = 0x80; b < classes.size(); ++b)
+        classes[b] = kBeyond;
+    classes['\\'] = kBackslash;
+    classes['\r'] = kBreak;
+    classes['\n'] = kBreak;
+    classes[';'] = kSemicolon;
+    classes[','] = kComma;
+    return classes;
+}();
+
+// AppendUnescaped for ASCII bytes, each its own unit, written straight into out's room (no
+// piece is longer than its bytes). False at the first byte beyond ASCII, out then unfinished.
+bool AppendUnescapedAscii(std::string_view value, std::size_t& at, unsigned char separator,
+                          std::u16string& out) {
+    std::size_t start = out.size();
+    out.resize(start + value.size() - at);
+    char16_t* to = out.data() + start;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(value.data());
+    const std::size_t n = value.size();
+    std::size_t i = at;
+    bool ascii = true;
+    while (i < n) {
+        // Plain bytes, most of any value, in a tight run.
+        while (i < n && kAsciiClasses[bytes[i]] == kPlain)
+            *to++ = bytes[i++];
+        if (i == n) break;
+        unsigned char c = bytes[i];
+        unsigned char kind = kAsciiClasses[c];
+        if (kind == kBeyond) {
+            ascii = false;
+            break;
+        }
+        if (c == separator) break;
+        ++i;
+        if (kind == kSemicolon || kind == kComma) {
+            *to++ = c;
+        } else if (kind == kBreak) {
+            *to++ = u'\n';
+            if (c == '\r' && i < n && bytes[i] == '\n') ++i;
+        } else if (i == n) {
+            // A backslash: what it escapes, as AppendUnescaped reads it.
+            *to++ = u'\\';
+        } else if (bytes[i] >= 0x80) {
+            ascii = false;
+            break;
+        } else {
+            unsigned char next = bytes[i++];
+            if (next == 'n' || next == 'N') {
+                *to++ = u'\n';
+            } else if (next == '\\' || next == ',' || next == ';' || next == ':') {
+                *to++ = next;
+            } else if (next == '\r' || next == '\n') {
+                *to++ = u'\\';
+                --i;
+            } else {
+                *to++ = u'\\';
+                *to++ = next;
+            }
+        }
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+    at = i;
+    return ascii;
+}
+
+}  // namespace
+
+std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
+                                std::vector<std::u16string>& parts) {
     std::size_t count = 0;
     std::size_t i = 0;
     do {
@@ -273,16 +330,20 @@ std::size_t SplitInto(std::basic_string_view<Char> value, char16_t separator,
     return count;
 }
 
-}  // namespace
-
-std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
-                                std::vector<std::u16string>& parts) {
-    return SplitInto(value, separator, parts);
-}
-
-std::size_t SplitVcardAsciiInto(std::string_view ascii, char16_t separator,
-                                std::vector<std::u16string>& parts) {
-    return SplitInto(ascii, separator, parts);
+bool SplitVcardAsciiInto(std::string_view bytes, char separator, std::vector<std::u16string>& parts,
+                         std::size_t& count) {
+    count = 0;
+    std::size_t i = 0;
+    do {
+        if (count == parts.size()) parts.emplace_back();
+        std::u16string& part = parts[count];
+        part.clear();
+        if (count > 0) ++i;
+        if (!AppendUnescapedAscii(bytes, i, static_cast<unsigned char>(separator), part))
+            return false;
+        ++count;
+    } while (i < bytes.size());
+    return true;
 }
 
 std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t separator) {
@@ -302,9 +363,10 @@ void UnescapeVcardInto(std::u16string_view value, std::u16string& out) {
     AppendUnescaped(value, 0, 0, out);
 }
 
-void UnescapeVcardAsciiInto(std::string_view ascii, std::u16string& out) {
+bool UnescapeVcardAsciiInto(std::string_view bytes, std::u16string& out) {
     out.clear();
-    AppendUnescaped(ascii, 0, 0, out);
+    std::size_t i = 0;
+    return AppendUnescapedAscii(bytes, i, 0, out);
 }
 
 std::u16string_view CutAtUnits(std::u16string_view text, std::size_t max) {

@@ -39,11 +39,12 @@ std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
                                 std::vector<std::u16string>& parts);
 std::u16string UnescapeVcard(std::u16string_view value);
 void UnescapeVcardInto(std::u16string_view value, std::u16string& out);
-// The same for a value of ASCII bytes, each its own unit (as every charset here decodes them),
-// without decoding it first.
-std::size_t SplitVcardAsciiInto(std::string_view ascii, char16_t separator,
-                                std::vector<std::u16string>& parts);
-void UnescapeVcardAsciiInto(std::string_view ascii, std::u16string& out);
+// The same straight from the bytes of an ASCII value, each its own unit (as every charset here
+// decodes them), without decoding it first. False, with out or parts unfinished, when a byte
+// is not ASCII after all.
+bool SplitVcardAsciiInto(std::string_view bytes, char separator, std::vector<std::u16string>& parts,
+                         std::size_t& count);
+bool UnescapeVcardAsciiInto(std::string_view bytes, std::u16string& out);
 
 // The text cut to at most max units, never between the halves of a surrogate pair.
 std::u16string_view CutAtUnits(std::u16string_view text, std::size_t max);
