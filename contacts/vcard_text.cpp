@@ -32,6 +32,15 @@ constexpr bool IsHighSurrogate(char16_t c) {
 
 namespace {
 
+// The ASCII units a text value writes as they stand: all but \ , ; CR and LF.
+constexpr std::array<bool, 0x80> kPlainUnits = [] {
+    std::array<bool, 0x80> plain{};
+    plain.fill(true);
+    for (char c : {'\\', ',', ';', '\r', '\n'})
+        plain[static_cast<unsigned char>(c)] = false;
+    return plain;
+}();
+
 // Escapes (when asked) and converts to UTF-8 in one pass, straight into out's room: a unit
 // takes at most three bytes, an escape two for its one unit, a pair four for its two.
 template <bool kEscape>
@@ -39,24 +48,30 @@ void AppendUtf8Of(std::string& out, std::u16string_view text) {
     std::size_t at = out.size();
     out.resize(at + 3 * text.size());
     char* to = out.data() + at;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
+    const char16_t* units = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // A run of plain ASCII, most of any text, narrowed as it stands.
+        std::size_t run = i;
+        while (run < n && units[run] < 0x80 && (!kEscape || kPlainUnits[units[run]]))
+            ++run;
+        for (; i < run; ++i)
+            *to++ = static_cast<char>(units[i]);
+        if (i == n) break;
+        char32_t c = units[i++];
         if (c < 0x80) {
-            if (kEscape && c <= u'\\') {
-                if (c == u'\r' || c == u'\n') {
-                    *to++ = '\\';
-                    *to++ = 'n';
-                    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-                    continue;
-                }
-                if (c == u'\\' || c == u',' || c == u';') *to++ = '\\';
+            *to++ = '\\';
+            if (c == u'\r' || c == u'\n') {
+                *to++ = 'n';
+                if (c == u'\r' && i < n && units[i] == u'\n') ++i;
+            } else {
+                *to++ = static_cast<char>(c);
             }
-            *to++ = static_cast<char>(c);
             continue;
         }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        if (c >= 0xD800 && c <= 0xDBFF && i < n && units[i] >= 0xDC00 && units[i] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
             c = 0xFFFD;  // half a pair is no character
