@@ -42,6 +42,16 @@ std::string_view Unquote(std::string_view text, std::string& scratch) {
 // Calls part(piece) for each piece between separators outside double quotes.
 template <class Part>
 void SplitOutsideQuotes(std::string_view text, char separator, Part&& part) {
+    if (text.find('"') == std::string_view::npos) {
+        // Nothing quoted, as in most lines: the separators are found a block at a time.
+        for (std::size_t at = text.find(separator); at != std::string_view::npos;
+             at = text.find(separator)) {
+            part(text.substr(0, at));
+            text.remove_prefix(at + 1);
+        }
+        part(text);
+        return;
+    }
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -174,7 +184,11 @@ bool ParseVcardHead(std::string_view line, VcardProperty& property, std::size_t&
     std::string_view fullName = Trim(line.substr(0, nameEnd));
     if (fullName.empty()) return false;
     std::size_t dot = fullName.rfind('.');
-    AssignUpper(property.group, dot == std::string_view::npos ? "" : fullName.substr(0, dot));
+    if (dot == std::string_view::npos) {
+        property.group.clear();
+    } else {
+        AssignUpper(property.group, fullName.substr(0, dot));
+    }
     AssignUpper(property.name, dot == std::string_view::npos ? fullName : fullName.substr(dot + 1));
     if (nameEnd < colon) {
         std::string_view parameters = line.substr(nameEnd + 1, colon - nameEnd - 1);
