@@ -1,6 +1,7 @@
 #include "contacts/vcard_lines.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/text.h"
 
@@ -41,6 +42,16 @@ std::string_view Unquote(std::string_view text, std::string& scratch) {
 // Calls part(piece) for each piece between separators outside double quotes.
 template <class Part>
 void SplitOutsideQuotes(std::string_view text, char separator, Part&& part) {
+    if (text.find('"') == std::string_view::npos) {
+        // Nothing quoted, as in most lines: the separators are found a block at a time.
+        for (std::size_t at = text.find(separator); at != std::string_view::npos;
+             at = text.find(separator)) {
+            part(text.substr(0, at));
+            text.remove_prefix(at + 1);
+        }
+        part(text);
+        return;
+    }
     bool quoted = false;
     std::size_t start = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -68,11 +79,43 @@ bool NameIs(std::string_view name, std::string_view upper) {
     return true;
 }
 
+constexpr std::uint32_t TypeBit(std::string_view t) {
+    switch (t.size()) {
+        case 3:
+            return t == "fax" ? kVcardTypeFax : t == "car" ? kVcardTypeCar : 0;
+        case 4:
+            return t == "home"   ? kVcardTypeHome
+                   : t == "work" ? kVcardTypeWork
+                   : t == "cell" ? kVcardTypeCell
+                                 : 0;
+        case 5:
+            return t == "pager" ? kVcardTypePager : t == "radio" ? kVcardTypeRadio : 0;
+        case 6:
+            return t == "mobile" ? kVcardTypeCell : 0;
+        case 7:
+            return t == "x-radio" ? kVcardTypeRadio : 0;
+        case 9:
+            return t == "assistant" ? kVcardTypeAssistant : 0;
+        case 11:
+            return t == "x-assistant" ? kVcardTypeAssistant : 0;
+        case 17:
+            return t == "x-evolution-radio" ? kVcardTypeRadio : 0;
+        case 21:
+            return t == "x-evolution-assistant" ? kVcardTypeAssistant : 0;
+        default:
+            return 0;
+    }
+}
+static_assert(TypeBit("x-evolution-radio") == kVcardTypeRadio &&
+              TypeBit("x-evolution-assistant") == kVcardTypeAssistant &&
+              TypeBit("x-assistant") == kVcardTypeAssistant && TypeBit("mobile") == kVcardTypeCell);
+
 void AddType(std::string_view type, VcardProperty& property) {
     type = Trim(type);
     if (type.empty()) return;
     property.types.emplace_back();
     AssignLower(property.types.back(), type);
+    property.typeBits |= TypeBit(property.types.back());
 }
 
 void AddParameter(std::string_view parameter, VcardProperty& property) {
@@ -101,7 +144,7 @@ void AddParameter(std::string_view parameter, VcardProperty& property) {
     } else if (NameIs(name, "VALUE")) {
         AssignLower(property.valueType, value);
     } else if (NameIs(name, "PREF")) {
-        property.types.emplace_back("pref");
+        AddVcardType(property, "pref");
     } else if (NameIs(name, kVcardFieldParameterName)) {
         property.field.assign(value);
     }
@@ -112,6 +155,11 @@ bool EndsWithEquals(std::string_view line) {
 }
 
 }  // namespace
+
+void AddVcardType(VcardProperty& property, std::string_view lower) {
+    property.types.emplace_back(lower);
+    property.typeBits |= TypeBit(lower);
+}
 
 bool ParseVcardHead(std::string_view line, VcardProperty& property, std::size_t& valueStart) {
     std::size_t nameEnd = 0;
@@ -136,7 +184,11 @@ bool ParseVcardHead(std::string_view line, VcardProperty& property, std::size_t&
     std::string_view fullName = Trim(line.substr(0, nameEnd));
     if (fullName.empty()) return false;
     std::size_t dot = fullName.rfind('.');
-    AssignUpper(property.group, dot == std::string_view::npos ? "" : fullName.substr(0, dot));
+    if (dot == std::string_view::npos) {
+        property.group.clear();
+    } else {
+        AssignUpper(property.group, fullName.substr(0, dot));
+    }
     AssignUpper(property.name, dot == std::string_view::npos ? fullName : fullName.substr(dot + 1));
     if (nameEnd < colon) {
         std::string_view parameters = line.substr(nameEnd + 1, colon - nameEnd - 1);
@@ -147,8 +199,8 @@ bool ParseVcardHead(std::string_view line, VcardProperty& property, std::size_t&
     return true;
 }
 
-VcardPropertyReader::VcardPropertyReader(std::FILE* stream, bool (*wanted)(std::string_view))
-    : stream_(stream), wanted_(wanted) {}
+VcardPropertyReader::VcardPropertyReader(std::FILE* stream, VcardClassifier classify)
+    : stream_(stream), classify_(classify) {}
 
 void VcardPropertyReader::DetectMark() {
     markChecked_ = true;
@@ -196,6 +248,19 @@ bool VcardPropertyReader::Refill() {
         buffer_.erase(0, at_);
         at_ = 0;
     }
+    std::size_t before = buffer_.size();
+    if (encoding_ == Encoding::Bytes && markChecked_) {
+        // The common case reads straight into the buffer's room.
+        buffer_.resize(before + kBlockBytes);
+        std::size_t n = std::fread(buffer_.data() + before, 1, kBlockBytes, stream_);
+        buffer_.resize(before + n);
+        bytesRead_ += n;
+        if (n < kBlockBytes) {
+            eof_ = true;
+            if (std::ferror(stream_)) failed_ = true;
+        }
+        return n > 0 || !eof_;
+    }
     unsigned char block[kBlockBytes];
     std::size_t n = std::fread(block, 1, sizeof block, stream_);
     bytesRead_ += n;
@@ -203,7 +268,6 @@ bool VcardPropertyReader::Refill() {
         eof_ = true;
         if (std::ferror(stream_)) failed_ = true;
     }
-    std::size_t before = buffer_.size();
     if (encoding_ == Encoding::Bytes) {
         buffer_.append(reinterpret_cast<const char*>(block), n);
         if (!markChecked_ && (buffer_.size() >= 3 || eof_)) DetectMark();
@@ -213,39 +277,72 @@ bool VcardPropertyReader::Refill() {
     return buffer_.size() > before || !eof_;
 }
 
-bool VcardPropertyReader::ReadPhysicalLine(std::string& line) {
-    line.clear();
-    bool any = false;
+namespace {
+
+// A physical line as the reader keeps it: at most kVcardLineMax bytes, then without the CR of
+// its line end.
+std::string_view Kept(std::string_view line) {
+    if (line.size() > kVcardLineMax) line = line.substr(0, kVcardLineMax);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
+}  // namespace
+
+bool VcardPropertyReader::Line(std::string_view& line) {
+    std::size_t scanned = at_;
     while (true) {
-        if (at_ == buffer_.size() && !Refill()) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            return any;
+        const char* data = buffer_.data();
+        const void* newline = scanned < buffer_.size()
+                                  ? std::memchr(data + scanned, '\n', buffer_.size() - scanned)
+                                  : nullptr;
+        if (newline != nullptr) {
+            std::size_t end = static_cast<std::size_t>(static_cast<const char*>(newline) - data);
+            line = Kept(std::string_view(data + at_, end - at_));
+            at_ = end + 1;
+            return true;
         }
-        if (at_ == buffer_.size()) continue;
-        any = true;
-        std::size_t newline = buffer_.find('\n', at_);
-        std::size_t end = newline == std::string::npos ? buffer_.size() : newline;
-        std::size_t room = kVcardLineMax - std::min(kVcardLineMax, line.size());
-        line.append(buffer_, at_, std::min(end - at_, room));
-        if (newline == std::string::npos) {
+        if (buffer_.size() - at_ > kVcardLineMax) return LongLine(line);
+        // The line goes on past what the buffer holds; a refill moves it to the front.
+        std::size_t held = buffer_.size() - at_;
+        if (!Refill()) {
+            if (at_ == buffer_.size()) return false;
+            line = Kept(std::string_view(buffer_).substr(at_));
             at_ = buffer_.size();
-            continue;
+            return true;
         }
-        at_ = newline + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        return true;
+        scanned = at_ + held;
     }
 }
 
-bool VcardPropertyReader::PeekLine() {
-    if (!hasPeeked_) hasPeeked_ = ReadPhysicalLine(peeked_);
-    return hasPeeked_;
+bool VcardPropertyReader::LongLine(std::string_view& line) {
+    long_.assign(buffer_, at_, kVcardLineMax);
+    at_ = buffer_.size();
+    // The rest of the line is read and dropped, a block at a time.
+    while (Refill() || at_ < buffer_.size()) {
+        const void* newline = std::memchr(buffer_.data() + at_, '\n', buffer_.size() - at_);
+        if (newline != nullptr) {
+            at_ = static_cast<std::size_t>(static_cast<const char*>(newline) - buffer_.data()) + 1;
+            break;
+        }
+        at_ = buffer_.size();
+    }
+    line = Kept(long_);
+    return true;
+}
+
+bool VcardPropertyReader::NextIsFolded() {
+    while (at_ == buffer_.size())
+        if (!Refill()) return false;
+    return buffer_[at_] == ' ' || buffer_[at_] == '\t';
 }
 
 void ClearVcardProperty(VcardProperty& property) {
     property.group.clear();
     property.name.clear();
+    property.kind = 0;
     property.types.clear();
+    property.typeBits = 0;
     property.encoding.clear();
     property.charset.clear();
     property.valueType.clear();
@@ -255,36 +352,36 @@ void ClearVcardProperty(VcardProperty& property) {
 }
 
 bool VcardPropertyReader::Next(VcardProperty& property) {
-    while (PeekLine()) {
-        hasPeeked_ = false;
-        first_.swap(peeked_);
-        if (Trim(first_).empty()) continue;
+    std::string_view line;
+    while (Line(line)) {
+        if (Trim(line).empty()) continue;
         ClearVcardProperty(property);
         std::size_t valueStart = 0;
         // A line without a property head is the rest of something passed over (the data lines
         // of a 2.1 photo, say).
-        if (!ParseVcardHead(first_, property, valueStart)) continue;
-        property.held = wanted_(property.name);
+        if (!ParseVcardHead(line, property, valueStart)) continue;
+        property.kind = classify_(property.name);
+        property.held = property.kind > 0;
         bool quotedPrintable = std::string_view(property.encoding) == "QUOTED-PRINTABLE";
-        bool softBreak = quotedPrintable && EndsWithEquals(first_);
-        if (property.held) property.value.assign(first_, valueStart);
+        bool softBreak = quotedPrintable && EndsWithEquals(line);
+        if (property.held) property.value.assign(line.substr(valueStart));
         auto append = [&](std::string_view more) {
             if (!property.held) return;
             std::size_t room = kVcardLineMax - std::min(kVcardLineMax, property.value.size());
             property.value.append(more.substr(0, std::min(room, more.size())));
         };
-        while (PeekLine()) {
+        // A soft line break takes whatever line follows; otherwise a line that starts with a
+        // blank continues the property.
+        while (softBreak || NextIsFolded()) {
+            std::string_view more;
+            if (!Line(more)) break;
             if (softBreak) {
                 if (property.held && !property.value.empty()) property.value.pop_back();
-                append(peeked_);
-            } else if (!peeked_.empty() && (peeked_[0] == ' ' || peeked_[0] == '\t')) {
-                append(version21_ ? std::string_view(peeked_)
-                                  : std::string_view(peeked_).substr(1));
+                append(more);
             } else {
-                break;
+                append(version21_ ? more : more.substr(1));
             }
-            softBreak = quotedPrintable && EndsWithEquals(peeked_);
-            hasPeeked_ = false;
+            softBreak = quotedPrintable && EndsWithEquals(more);
         }
         return true;
     }

@@ -2,7 +2,6 @@
 #include <array>
 #include <new>
 #include <span>
-#include <unordered_set>
 
 #include "contacts/contact_files.h"
 #include "contacts/vcard.h"
@@ -56,109 +55,202 @@ constexpr std::array kOtherAddressChain = {kOtherStreet, kHomeStreet, kWorkStree
 // A card holds at most this many wanted properties; more are counted as left out.
 constexpr std::size_t kMaxCardProperties = 4096;
 
-bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
-    return std::ranges::find(names, name) != names.end();
+// What a property name stands for. Above 0 its value is held; AGENT is only told apart.
+enum Kind : int {
+    kAgent = -1,
+    kUnknown = 0,
+    kBegin = 1,
+    kEnd,
+    kVersion,
+    kN,
+    kFn,
+    kOrg,
+    kTitleName,
+    kTel,
+    kEmail,
+    kAdr,
+    kUrl,
+    kCategoriesName,
+    kLabel,
+    kRelatedNames,
+    kRelated,
+    kAndroidCustom,
+    kSimMarker,
+    kAssistantName,
+    kSpouseName,
+    kChildrenName,
+    kOfficeName,
+};
+
+struct NamedKind {
+    std::string_view name;
+    Kind kind;
+};
+
+// Every name the reader knows; Classify finds them by length first.
+constexpr NamedKind kNames[] = {
+    {"BEGIN", kBegin},
+    {"END", kEnd},
+    {"VERSION", kVersion},
+    {"AGENT", kAgent},
+    {"N", kN},
+    {"FN", kFn},
+    {"ORG", kOrg},
+    {"TITLE", kTitleName},
+    {"TEL", kTel},
+    {"EMAIL", kEmail},
+    {"ADR", kAdr},
+    {"URL", kUrl},
+    {"CATEGORIES", kCategoriesName},
+    {"X-ABLABEL", kLabel},
+    {"X-ABRELATEDNAMES", kRelatedNames},
+    {"RELATED", kRelated},
+    {"X-ANDROID-CUSTOM", kAndroidCustom},
+    {kVcardSimMarker, kSimMarker},
+    {"X-ASSISTANT", kAssistantName},
+    {"X-MS-ASSISTANT", kAssistantName},
+    {"X-EVOLUTION-ASSISTANT", kAssistantName},
+    {"X-KADDRESSBOOK-X-ASSISTANTSNAME", kAssistantName},
+    {"X-SPOUSE", kSpouseName},
+    {"X-MS-SPOUSE", kSpouseName},
+    {"X-EVOLUTION-SPOUSE", kSpouseName},
+    {"X-KADDRESSBOOK-X-SPOUSENAME", kSpouseName},
+    {"X-CHILDREN", kChildrenName},
+    {"X-MS-CHILD", kChildrenName},
+    {"X-CHILD", kChildrenName},
+    {"X-OFFICE-LOCATION", kOfficeName},
+    {"X-EVOLUTION-OFFICE", kOfficeName},
+    {"X-KADDRESSBOOK-X-OFFICE", kOfficeName},
+    {"X-MS-LOCATION", kOfficeName},
+};
+
+constexpr int Classify(std::string_view n) {
+    // The name's length and first letter pick the one or two names it may be.
+    auto is = [n](std::string_view name, Kind kind) { return n == name ? kind : kUnknown; };
+    switch (n.size()) {
+        case 1:
+            return is("N", kN);
+        case 2:
+            return is("FN", kFn);
+        case 3:
+            switch (n[0]) {
+                case 'T':
+                    return is("TEL", kTel);
+                case 'A':
+                    return is("ADR", kAdr);
+                case 'E':
+                    return is("END", kEnd);
+                case 'O':
+                    return is("ORG", kOrg);
+                case 'U':
+                    return is("URL", kUrl);
+                default:
+                    return kUnknown;
+            }
+        case 5:
+            switch (n[0]) {
+                case 'E':
+                    return is("EMAIL", kEmail);
+                case 'T':
+                    return is("TITLE", kTitleName);
+                case 'B':
+                    return is("BEGIN", kBegin);
+                case 'A':
+                    return is("AGENT", kAgent);
+                default:
+                    return kUnknown;
+            }
+        case 7:
+            if (n[0] == 'V') return is("VERSION", kVersion);
+            if (n[0] == 'R') return is("RELATED", kRelated);
+            return is("X-CHILD", kChildrenName);
+        case 8:
+            return is("X-SPOUSE", kSpouseName);
+        case 9:
+            return is("X-ABLABEL", kLabel);
+        case 10:
+            if (n[0] == 'C') return is("CATEGORIES", kCategoriesName);
+            if (n[2] == 'C') return is("X-CHILDREN", kChildrenName);
+            return is("X-MS-CHILD", kChildrenName);
+        case 11:
+            if (n[2] == 'A') return is("X-ASSISTANT", kAssistantName);
+            return is("X-MS-SPOUSE", kSpouseName);
+        case 13:
+            if (n[2] == 'V') return is(kVcardSimMarker, kSimMarker);
+            return is("X-MS-LOCATION", kOfficeName);
+        case 14:
+            return is("X-MS-ASSISTANT", kAssistantName);
+        case 16:
+            if (n[4] == 'R') return is("X-ABRELATEDNAMES", kRelatedNames);
+            return is("X-ANDROID-CUSTOM", kAndroidCustom);
+        case 17:
+            return is("X-OFFICE-LOCATION", kOfficeName);
+        case 18:
+            if (n[12] == 'S') return is("X-EVOLUTION-SPOUSE", kSpouseName);
+            return is("X-EVOLUTION-OFFICE", kOfficeName);
+        case 21:
+            return is("X-EVOLUTION-ASSISTANT", kAssistantName);
+        case 23:
+            return is("X-KADDRESSBOOK-X-OFFICE", kOfficeName);
+        case 27:
+            return is("X-KADDRESSBOOK-X-SPOUSENAME", kSpouseName);
+        case 31:
+            return is("X-KADDRESSBOOK-X-ASSISTANTSNAME", kAssistantName);
+        default:
+            return kUnknown;
+    }
 }
 
-bool IsAssistantName(std::string_view n) {
-    return IsOneOf(n, {"X-ASSISTANT", "X-MS-ASSISTANT", "X-EVOLUTION-ASSISTANT",
-                       "X-KADDRESSBOOK-X-ASSISTANTSNAME"});
+constexpr bool ClassifiesEveryName() {
+    for (const NamedKind& named : kNames)
+        if (Classify(named.name) != named.kind) return false;
+    return true;
 }
-bool IsSpouseName(std::string_view n) {
-    return IsOneOf(
-        n, {"X-SPOUSE", "X-MS-SPOUSE", "X-EVOLUTION-SPOUSE", "X-KADDRESSBOOK-X-SPOUSENAME"});
-}
-bool IsChildrenName(std::string_view n) {
-    return IsOneOf(n, {"X-CHILDREN", "X-MS-CHILD", "X-CHILD"});
-}
-bool IsOfficeName(std::string_view n) {
-    return IsOneOf(
-        n, {"X-OFFICE-LOCATION", "X-EVOLUTION-OFFICE", "X-KADDRESSBOOK-X-OFFICE", "X-MS-LOCATION"});
-}
+static_assert(ClassifiesEveryName(), "a known name is not found by its length and letters");
 
-bool Wanted(std::string_view n) {
-    static const std::unordered_set<std::string_view> kNames = {"BEGIN",
-                                                                "END",
-                                                                "VERSION",
-                                                                "N",
-                                                                "FN",
-                                                                "ORG",
-                                                                "TITLE",
-                                                                "TEL",
-                                                                "EMAIL",
-                                                                "ADR",
-                                                                "URL",
-                                                                "CATEGORIES",
-                                                                "X-ABLABEL",
-                                                                "X-ABRELATEDNAMES",
-                                                                "RELATED",
-                                                                "X-ANDROID-CUSTOM",
-                                                                kVcardSimMarker,
-                                                                "X-ASSISTANT",
-                                                                "X-MS-ASSISTANT",
-                                                                "X-EVOLUTION-ASSISTANT",
-                                                                "X-KADDRESSBOOK-X-ASSISTANTSNAME",
-                                                                "X-SPOUSE",
-                                                                "X-MS-SPOUSE",
-                                                                "X-EVOLUTION-SPOUSE",
-                                                                "X-KADDRESSBOOK-X-SPOUSENAME",
-                                                                "X-CHILDREN",
-                                                                "X-MS-CHILD",
-                                                                "X-CHILD",
-                                                                "X-OFFICE-LOCATION",
-                                                                "X-EVOLUTION-OFFICE",
-                                                                "X-KADDRESSBOOK-X-OFFICE",
-                                                                "X-MS-LOCATION"};
-    return kNames.contains(n);
-}
-
-bool HasType(const VcardProperty& p, std::string_view type) {
-    return std::ranges::find(p.types, type) != p.types.end();
-}
-
-bool HasAnyType(const VcardProperty& p, std::initializer_list<std::string_view> types) {
-    return std::ranges::any_of(types, [&](std::string_view t) { return HasType(p, t); });
+int ClassifyName(std::string_view name) {
+    return Classify(name);
 }
 
 // "_$!<HomeFAX>!$_" and "HomeFax" alike as the types they stand for.
-void AddLabelTypes(std::string label, std::vector<std::string>& types) {
+void AddLabelTypes(std::string_view label, VcardProperty& p) {
     if (label.starts_with("_$!<") && label.ends_with(">!$_"))
         label = label.substr(4, label.size() - 8);
-    for (char& c : label)
+    std::string lower(label);
+    for (char& c : lower)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (label == "homefax") {
-        types.insert(types.end(), {"home", "fax"});
-    } else if (label == "workfax") {
-        types.insert(types.end(), {"work", "fax"});
-    } else if (label == "otherfax") {
-        types.push_back("fax");
-    } else if (label == "iphone") {
-        types.push_back("cell");
+    if (lower == "homefax") {
+        AddVcardType(p, "home");
+        AddVcardType(p, "fax");
+    } else if (lower == "workfax") {
+        AddVcardType(p, "work");
+        AddVcardType(p, "fax");
+    } else if (lower == "otherfax") {
+        AddVcardType(p, "fax");
+    } else if (lower == "iphone") {
+        AddVcardType(p, "cell");
     } else {
-        types.push_back(label);
+        AddVcardType(p, lower);
     }
+}
+
+bool HasType(const VcardProperty& p, std::uint32_t bit) {
+    return (p.typeBits & bit) != 0;
 }
 
 std::span<const int> TelChain(const VcardProperty& p) {
-    if (HasType(p, "fax")) {
-        if (HasType(p, "home") && !HasType(p, "work")) return kHomeFaxChain;
+    if (HasType(p, kVcardTypeFax)) {
+        if (HasType(p, kVcardTypeHome) && !HasType(p, kVcardTypeWork)) return kHomeFaxChain;
         return kWorkFaxChain;
     }
-    if (HasType(p, "pager")) return kPagerChain;
-    if (HasAnyType(p, {"x-radio", "radio", "x-evolution-radio"})) return kRadioChain;
-    if (HasAnyType(p, {"x-assistant", "assistant", "x-evolution-assistant"}))
-        return kAssistantTelChain;
-    if (HasType(p, "car")) return kCarChain;
-    if (HasAnyType(p, {"cell", "mobile"})) return kCellChain;
-    if (HasType(p, "work")) return kWorkChain;
-    if (HasType(p, "home")) return kHomeChain;
+    if (HasType(p, kVcardTypePager)) return kPagerChain;
+    if (HasType(p, kVcardTypeRadio)) return kRadioChain;
+    if (HasType(p, kVcardTypeAssistant)) return kAssistantTelChain;
+    if (HasType(p, kVcardTypeCar)) return kCarChain;
+    if (HasType(p, kVcardTypeCell)) return kCellChain;
+    if (HasType(p, kVcardTypeWork)) return kWorkChain;
+    if (HasType(p, kVcardTypeHome)) return kHomeChain;
     return kOtherTelChain;
-}
-
-bool IsAscii(std::string_view text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) >= 0x80) return false;
-    return true;
 }
 
 // An ASCII mark against one of our ASCII names, letter case aside, without converting it.
@@ -189,16 +281,16 @@ int MarkedField(std::string_view mark) {
 
 std::span<const int> AddressChain(const VcardProperty& p) {
     if (FieldMarkIs(p.field, kVcardOtherAddress)) return kOtherAddressChain;
-    if (HasType(p, "home")) return kHomeAddressChain;
-    if (HasType(p, "work")) return kWorkAddressChain;
+    if (HasType(p, kVcardTypeHome)) return kHomeAddressChain;
+    if (HasType(p, kVcardTypeWork)) return kWorkAddressChain;
     return kOtherAddressChain;
 }
 
 // Some producers escape the colon after a URL's scheme ("http\://"); nothing else of a URL
 // is unescaped, so a web page written by us comes back as it was. A line break (a
 // quoted-printable one) comes out as a line feed, as in every other field.
-std::u16string UrlValue(std::u16string_view view) {
-    std::u16string text;
+void UrlValueInto(std::u16string_view view, std::u16string& text) {
+    text.clear();
     for (std::size_t i = 0; i < view.size(); ++i) {
         if (view[i] != u'\r' && view[i] != u'\n') {
             text += view[i];
@@ -212,7 +304,6 @@ std::u16string UrlValue(std::u16string_view view) {
                                     (text[scheme] >= u'A' && text[scheme] <= u'Z')))
         ++scheme;
     if (scheme > 0 && text.compare(scheme, 2, u"\\:") == 0) text.erase(scheme, 1);
-    return text;
 }
 
 void JoinList(std::span<const std::u16string> items, std::u16string& out) {
@@ -222,6 +313,13 @@ void JoinList(std::span<const std::u16string> items, std::u16string& out) {
         if (!out.empty()) out += u", ";
         out += item;
     }
+}
+
+// Cuts a field to its limit; a field cut short gives back the room it no longer needs.
+void KeepFieldLimit(std::u16string& field) {
+    if (field.size() <= kVcardFieldMax) return;
+    field.resize(CutAtUnits(field, kVcardFieldMax).size());
+    field.shrink_to_fit();
 }
 
 class CardBuilder {
@@ -244,36 +342,54 @@ class CardBuilder {
             return;
         }
         FallBackToFormattedName(properties);
-        // The fields are moved, not copied: a large file is mostly its texts.
-        PhoneContactRecord record;
+        // The fields are moved, not copied, straight into the list's new record: a large file
+        // is mostly its texts.
+        PhoneContactRecord& record = list.phone.emplace_back();
         for (std::size_t i = 0; i < kContactFieldCount; ++i)
             record.*kPhoneContactFields[i] = std::move(fields_[i]);
-        list.phone.push_back(std::move(record));
     }
 
   private:
     // Apple's labels name the kind of the property that shares their group.
     static void ApplyLabels(std::span<VcardProperty> properties) {
         for (const VcardProperty& label : properties) {
-            if (std::string_view(label.name) != "X-ABLABEL" || label.group.empty()) continue;
+            if (label.kind != kLabel || label.group.empty()) continue;
             for (VcardProperty& p : properties)
-                if (p.group == label.group && &p != &label) AddLabelTypes(label.value, p.types);
+                if (p.group == label.group && &p != &label) AddLabelTypes(label.value, p);
         }
+    }
+
+    // The value's bytes, quoted-printable decoded; valid until the next call.
+    std::string_view Raw(const VcardProperty& p) {
+        if (std::string_view(p.encoding) != "QUOTED-PRINTABLE") return p.value;
+        DecodeQuotedPrintableInto(p.value, quoted_);
+        return quoted_;
     }
 
     // The value's text, escapes not yet resolved; valid until the next call.
     const std::u16string& Text(const VcardProperty& p) {
-        if (std::string_view(p.encoding) == "QUOTED-PRINTABLE") {
-            DecodeVcardCharsetInto(DecodeQuotedPrintable(p.value), p.charset, false, decoded_);
-        } else {
-            DecodeVcardCharsetInto(p.value, p.charset, utf16File_, decoded_);
-        }
+        bool quoted = std::string_view(p.encoding) == "QUOTED-PRINTABLE";
+        DecodeVcardCharsetInto(Raw(p), p.charset, !quoted && utf16File_, decoded_);
         return decoded_;
     }
 
+    // The value's text with its escapes resolved into out. ASCII, most of any file, is the
+    // same in every charset, so it is unescaped straight from its bytes.
+    void UnescapeInto(const VcardProperty& p, std::u16string& out) {
+        std::size_t room = out.capacity();
+        if (UnescapeVcardAsciiInto(Raw(p), out)) return;
+        // A field gives back the room its bytes took; its units are fewer.
+        if (out.capacity() > room) std::u16string().swap(out);
+        const std::u16string& text = Text(p);
+        out.reserve(text.size());
+        UnescapeVcardInto(text, out);
+    }
+
     // The value's parts split at the separator, escapes resolved; valid until the next call.
-    std::span<const std::u16string> Parts(const VcardProperty& p, char16_t separator) {
-        std::size_t count = SplitVcardValueInto(Text(p), separator, parts_);
+    std::span<const std::u16string> Parts(const VcardProperty& p, char separator) {
+        std::size_t count = 0;
+        if (!SplitVcardAsciiInto(Raw(p), separator, parts_, count))
+            count = SplitVcardValueInto(Text(p), static_cast<char16_t>(separator), parts_);
         return {parts_.data(), count};
     }
 
@@ -284,38 +400,70 @@ class CardBuilder {
 
     // The value's text with its escapes resolved; valid until the next call.
     const std::u16string& Unescaped(const VcardProperty& p) {
-        UnescapeVcardInto(Text(p), unescaped_);
+        UnescapeInto(p, unescaped_);
         return unescaped_;
     }
 
     void Apply(const VcardProperty& p) {
-        // Names are compared as views: their sizes first, no library call for most.
         std::string_view encoding = p.encoding;
         if (encoding == "BASE64" || encoding == "B") return;
-        std::string_view n = p.name;
-        if (n == kVcardSimMarker) {
-            sim_ = true;
-        } else if (n == "N") {
-            ApplyName(Parts(p, u';'));
-        } else if (n == "FN") {
-            formattedName_ = Unescaped(p);
-        } else if (n == "ORG") {
-            ApplyOrganization(Parts(p, u';'));
-        } else if (n == "TITLE") {
-            Place(kJobTitle, Unescaped(p));
-        } else if (n == "URL") {
-            Place(kWebPage,
-                  std::string_view(p.valueType) == "text" ? Unescaped(p) : UrlValue(Text(p)));
-        } else if (n == "CATEGORIES") {
-            Join(kCategories, Joined(Parts(p, u',')));
-        } else if (n == "TEL") {
-            ApplyNumber(p);
-        } else if (n == "EMAIL") {
-            PlaceMarked(p, kEmailChain, Unescaped(p));
-        } else if (n == "ADR") {
-            ApplyAddress(p, Parts(p, u';'));
-        } else {
-            ApplyPerson(p);
+        switch (p.kind) {
+            case kSimMarker:
+                sim_ = true;
+                break;
+            case kN:
+                ApplyName(Parts(p, ';'));
+                break;
+            case kFn:
+                UnescapeInto(p, formattedName_);
+                break;
+            case kOrg:
+                ApplyOrganization(Parts(p, ';'));
+                break;
+            case kTitleName:
+                PlaceValue(p, kJobTitle);
+                break;
+            case kUrl:
+                if (std::string_view(p.valueType) == "text") {
+                    PlaceValue(p, kWebPage);
+                } else {
+                    UrlValueInto(Text(p), url_);
+                    Place(kWebPage, url_);
+                }
+                break;
+            case kCategoriesName:
+                Join(kCategories, Joined(Parts(p, ',')));
+                break;
+            case kTel:
+                ApplyNumber(p);
+                break;
+            case kEmail:
+                PlaceValue(p, kEmailChain, MarkedField(p.field));
+                break;
+            case kAdr:
+                ApplyAddress(p, Parts(p, ';'));
+                break;
+            case kAssistantName:
+                PlaceValue(p, kAssistant);
+                break;
+            case kSpouseName:
+                PlaceValue(p, kSpouse);
+                break;
+            case kChildrenName:
+                Join(kChildren, Unescaped(p));
+                break;
+            case kOfficeName:
+                PlaceValue(p, kOffice);
+                break;
+            case kRelatedNames:
+            case kRelated:
+                ApplyRelation(p.types, Unescaped(p));
+                break;
+            case kAndroidCustom:
+                ApplyAndroidRelation(Parts(p, ';'));
+                break;
+            default:
+                break;
         }
     }
 
@@ -331,19 +479,32 @@ class CardBuilder {
     }
 
     // vCard 4.0 gives numbers as tel: URIs; a plain text number is taken as it is.
-    std::u16string_view Number(const VcardProperty& p) {
-        std::u16string_view number = Unescaped(p);
+    static void DropTelScheme(const VcardProperty& p, std::u16string& number) {
         if (std::string_view(p.valueType) == "uri" && number.size() >= 4 &&
-            EqualsIgnoreCase(number.substr(0, 4), u"tel:"))
-            number.remove_prefix(4);
-        return number;
+            EqualsIgnoreCase(std::u16string_view(number).substr(0, 4), u"tel:"))
+            number.erase(0, 4);
+    }
+
+    const std::u16string& Number(const VcardProperty& p) {
+        UnescapeInto(p, unescaped_);
+        DropTelScheme(p, unescaped_);
+        return unescaped_;
     }
 
     void ApplyNumber(const VcardProperty& p) {
-        std::u16string_view number = Number(p);
+        std::span<const int> chain = TelChain(p);
+        int field = FreeField(chain, MarkedField(p.field));
+        // Without a free field the number is only looked at: it may still be the first.
+        std::u16string& number = field >= 0 ? fields_[field] : unescaped_;
+        UnescapeInto(p, number);
+        DropTelScheme(p, number);
         if (number.empty()) return;
         if (firstNumber_.empty()) firstNumber_ = CutAtUnits(number, kVcardFieldMax);
-        PlaceMarked(p, TelChain(p), number);
+        if (field < 0) {
+            ++leftOut_;
+            return;
+        }
+        KeepFieldLimit(number);
     }
 
     void ApplyAddress(const VcardProperty& p, std::span<const std::u16string> parts) {
@@ -376,27 +537,12 @@ class CardBuilder {
         return true;
     }
 
-    // Assistant, spouse, children and office under the names the common producers give them.
-    void ApplyPerson(const VcardProperty& p) {
-        std::string_view n = p.name;
-        if (IsAssistantName(n)) {
-            Place(kAssistant, Unescaped(p));
-        } else if (IsSpouseName(n)) {
-            Place(kSpouse, Unescaped(p));
-        } else if (IsChildrenName(n)) {
-            Join(kChildren, Unescaped(p));
-        } else if (IsOfficeName(n)) {
-            Place(kOffice, Unescaped(p));
-        } else if (n == "X-ABRELATEDNAMES" || n == "RELATED") {
-            ApplyRelation(p.types, Unescaped(p));
-        } else if (n == "X-ANDROID-CUSTOM") {
-            std::span<const std::u16string> parts = Parts(p, u';');
-            if (parts.size() < 3 || parts[0] != u"vnd.android.cursor.item/relation") return;
-            // The platform's relation types: 1 assistant, 3 child, 14 spouse.
-            if (parts[2] == u"1") Place(kAssistant, parts[1]);
-            if (parts[2] == u"3") Join(kChildren, parts[1]);
-            if (parts[2] == u"14") Place(kSpouse, parts[1]);
-        }
+    void ApplyAndroidRelation(std::span<const std::u16string> parts) {
+        if (parts.size() < 3 || parts[0] != u"vnd.android.cursor.item/relation") return;
+        // The platform's relation types: 1 assistant, 3 child, 14 spouse.
+        if (parts[2] == u"1") Place(kAssistant, parts[1]);
+        if (parts[2] == u"3") Join(kChildren, parts[1]);
+        if (parts[2] == u"14") Place(kSpouse, parts[1]);
     }
 
     void ApplyRelation(const std::vector<std::string>& types, const std::u16string& name) {
@@ -414,29 +560,44 @@ class CardBuilder {
         }
     }
 
-    void PlaceMarked(const VcardProperty& p, std::span<const int> chain,
-                     std::u16string_view value) {
-        PlaceIn(chain, MarkedField(p.field), value);
+    // The marked field when it is one of the chain's and free, else the chain's first free
+    // one; -1 when all are taken.
+    int FreeField(std::span<const int> chain, int marked) const {
+        if (marked >= 0 && std::ranges::find(chain, marked) != chain.end() &&
+            fields_[marked].empty())
+            return marked;
+        for (int field : chain)
+            if (fields_[field].empty()) return field;
+        return -1;
     }
 
-    // The marked field when it is one of the chain's and free, else the chain's first free one.
     void PlaceIn(std::span<const int> chain, int marked, std::u16string_view value) {
         if (value.empty()) return;
-        if (marked >= 0 && std::ranges::find(chain, marked) != chain.end() &&
-            fields_[marked].empty()) {
-            fields_[marked] = CutAtUnits(value, kVcardFieldMax);
+        int field = FreeField(chain, marked);
+        if (field < 0) {
+            ++leftOut_;
             return;
         }
-        for (int field : chain) {
-            if (!fields_[field].empty()) continue;
-            fields_[field] = CutAtUnits(value, kVcardFieldMax);
-            return;
-        }
-        ++leftOut_;
+        fields_[field] = CutAtUnits(value, kVcardFieldMax);
     }
 
     void Place(int field, std::u16string_view value) {
         PlaceIn(std::span<const int>(&field, 1), -1, value);
+    }
+
+    // As PlaceIn with the value's text, decoded straight into the field it takes.
+    void PlaceValue(const VcardProperty& p, std::span<const int> chain, int marked) {
+        int field = FreeField(chain, marked);
+        if (field < 0) {
+            if (!Unescaped(p).empty()) ++leftOut_;
+            return;
+        }
+        UnescapeInto(p, fields_[field]);
+        KeepFieldLimit(fields_[field]);
+    }
+
+    void PlaceValue(const VcardProperty& p, int field) {
+        PlaceValue(p, std::span<const int>(&field, 1), -1);
     }
 
     // Lists (categories, children) gather every value given.
@@ -456,9 +617,8 @@ class CardBuilder {
         for (int field : {kTitle, kFirst, kMiddle, kLast, kSuffix, kCompany})
             if (!fields_[field].empty()) return;
         for (const VcardProperty& p : properties) {
-            std::string_view name = p.name;
-            if (name == "TEL" && Number(p) == formattedName_) return;
-            if (name == "EMAIL" && Unescaped(p) == formattedName_) return;
+            if (p.kind == kTel && Number(p) == formattedName_) return;
+            if (p.kind == kEmail && Unescaped(p) == formattedName_) return;
         }
         fields_[kFirst] = CutAtUnits(formattedName_, kVcardFieldMax);
     }
@@ -469,18 +629,26 @@ class CardBuilder {
     bool sim_ = false;
     std::u16string firstNumber_;
     std::u16string formattedName_;
+    std::string quoted_;
     std::u16string decoded_;
     std::u16string unescaped_;
+    std::u16string url_;
     std::vector<std::u16string> parts_;
     std::u16string joined_;
 };
 
-bool IsCardBoundary(const VcardProperty& p, std::string_view name) {
-    if (std::string_view(p.name) != name) return false;
-    std::string value;
-    for (char c : p.value)
-        if (c != ' ' && c != '\t') value += static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    return value == "VCARD";
+// BEGIN:VCARD or END:VCARD, blanks and letter case aside.
+bool IsCardBoundary(const VcardProperty& p, Kind kind) {
+    if (p.kind != kind) return false;
+    constexpr std::string_view kVcard = "VCARD";
+    std::size_t matched = 0;
+    for (char c : p.value) {
+        if (c == ' ' || c == '\t') continue;
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+        if (matched == kVcard.size() || c != kVcard[matched]) return false;
+        ++matched;
+    }
+    return matched == kVcard.size();
 }
 
 class VcardFileReader {
@@ -488,7 +656,7 @@ class VcardFileReader {
     VcardFileReader(std::FILE* stream, std::uint64_t sizeHint, ContactList& list,
                     VcardReadCounts& counts)
         : sizeHint_(sizeHint),
-          properties_(stream, Wanted),
+          properties_(stream, ClassifyName),
           list_(list),
           counts_(counts),
           builder_(counts.valuesLeftOut) {}
@@ -499,14 +667,14 @@ class VcardFileReader {
             if (used_ == card_.size()) card_.emplace_back();
             VcardProperty& p = card_[used_];
             if (!properties_.Next(p)) break;
-            if (IsCardBoundary(p, "BEGIN")) {
+            if (IsCardBoundary(p, kBegin)) {
                 Begin();
-            } else if (IsCardBoundary(p, "END")) {
+            } else if (IsCardBoundary(p, kEnd)) {
                 End();
             } else if (inCard_ && depth_ == 0) {
                 Keep(p);
             }
-            lastName_.assign(p.name);
+            lastKind_ = p.kind;
         }
         return !properties_.failed();
     }
@@ -515,7 +683,7 @@ class VcardFileReader {
     void Begin() {
         // A 2.1 AGENT holds a whole card of its own, which is read past; any other BEGIN inside a
         // card drops the unfinished card and starts a new one.
-        if (inCard_ && lastName_ == "AGENT") {
+        if (inCard_ && lastKind_ == kAgent) {
             ++depth_;
             return;
         }
@@ -554,7 +722,7 @@ class VcardFileReader {
     }
 
     void Keep(const VcardProperty& p) {
-        if (std::string_view(p.name) == "VERSION") {
+        if (p.kind == kVersion) {
             properties_.SetVersion21(p.value.starts_with("2"));
             return;
         }
@@ -575,7 +743,7 @@ class VcardFileReader {
     std::size_t used_ = 0;
     bool inCard_ = false;
     int depth_ = 0;
-    std::string lastName_;
+    int lastKind_ = kUnknown;
 };
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "contacts/vcard_text.h"
 
+#include <array>
+
 #include "platform/text.h"
 
 namespace {
@@ -28,29 +30,85 @@ constexpr bool IsHighSurrogate(char16_t c) {
 
 }  // namespace
 
-void AppendVcardEscaped(std::string& out, std::u16string_view text) {
-    std::size_t start = 0;
-    auto flush = [&](std::size_t end) { AppendUtf8(out, text.substr(start, end - start)); };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        // Every character the escapes concern is at most a backslash.
-        if (c > u'\\' || (c != u'\\' && c != u',' && c != u';' && c != u'\r' && c != u'\n'))
+namespace {
+
+// The ASCII units a text value writes as they stand: all but \ , ; CR and LF.
+constexpr std::array<bool, 0x80> kPlainUnits = [] {
+    std::array<bool, 0x80> plain{};
+    plain.fill(true);
+    for (char c : {'\\', ',', ';', '\r', '\n'})
+        plain[static_cast<unsigned char>(c)] = false;
+    return plain;
+}();
+
+// Escapes (when asked) and converts to UTF-8 in one pass, straight into out's room: a unit
+// takes at most three bytes, an escape two for its one unit, a pair four for its two.
+template <bool kEscape>
+void AppendUtf8Of(std::string& out, std::u16string_view text) {
+    std::size_t at = out.size();
+    out.resize(at + 3 * text.size());
+    char* to = out.data() + at;
+    const char16_t* units = text.data();
+    const std::size_t n = text.size();
+    std::size_t i = 0;
+    while (i < n) {
+        // A run of plain ASCII, most of any text, narrowed as it stands.
+        std::size_t run = i;
+        while (run < n && units[run] < 0x80 && (!kEscape || kPlainUnits[units[run]]))
+            ++run;
+        for (; i < run; ++i)
+            *to++ = static_cast<char>(units[i]);
+        if (i == n) break;
+        char32_t c = units[i++];
+        if (c < 0x80) {
+            *to++ = '\\';
+            if (c == u'\r' || c == u'\n') {
+                *to++ = 'n';
+                if (c == u'\r' && i < n && units[i] == u'\n') ++i;
+            } else {
+                *to++ = static_cast<char>(c);
+            }
             continue;
-        flush(i);
-        if (c == u'\r' || c == u'\n') {
-            out += "\\n";
-            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
-        } else {
-            out += '\\';
-            out += static_cast<char>(c);
         }
-        start = i + 1;
+        if (c >= 0xD800 && c <= 0xDBFF && i < n && units[i] >= 0xDC00 && units[i] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[i] - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;  // half a pair is no character
+        }
+        if (c < 0x800) {
+            *to++ = static_cast<char>(0xC0 | c >> 6);
+        } else if (c < 0x10000) {
+            *to++ = static_cast<char>(0xE0 | c >> 12);
+            *to++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        } else {
+            *to++ = static_cast<char>(0xF0 | c >> 18);
+            *to++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            *to++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        }
+        *to++ = static_cast<char>(0x80 | (c & 0x3F));
     }
-    flush(text.size());
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+}  // namespace
+
+void AppendVcardEscaped(std::string& out, std::u16string_view text) {
+    AppendUtf8Of<true>(out, text);
+}
+
+void AppendVcardUtf8(std::string& out, std::u16string_view text) {
+    AppendUtf8Of<false>(out, text);
 }
 
 std::string DecodeQuotedPrintable(std::string_view bytes) {
     std::string out;
+    DecodeQuotedPrintableInto(bytes, out);
+    return out;
+}
+
+void DecodeQuotedPrintableInto(std::string_view bytes, std::string& out) {
+    out.clear();
     out.reserve(bytes.size());
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         if (bytes[i] == '=' && i + 2 < bytes.size() && HexValue(bytes[i + 1]) >= 0 &&
@@ -61,7 +119,12 @@ std::string DecodeQuotedPrintable(std::string_view bytes) {
             out += bytes[i];
         }
     }
-    return out;
+}
+
+bool IsAscii(std::string_view bytes) {
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
 }
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -97,6 +160,38 @@ std::u16string DecodeVcardCharset(std::string_view bytes, std::string_view chars
     return out;
 }
 
+namespace {
+
+// Well-formed UTF-8 into out's room: no unit more than there are bytes.
+void DecodeValidUtf8(std::string_view bytes, std::u16string& out) {
+    out.resize(bytes.size());
+    char16_t* to = out.data();
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            *to++ = lead;
+            ++i;
+            continue;
+        }
+        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        char32_t cp = lead & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k)
+            cp = cp << 6 | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            *to++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *to++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            *to++ = static_cast<char16_t>(cp);
+        }
+        i += length;
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+}
+
+}  // namespace
+
 void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bool utf8Known,
                             std::u16string& out) {
     // Plain ASCII is the same in every charset here, and it is most of a file.
@@ -112,14 +207,21 @@ void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bo
     bool utf8 = utf8Known || IsCharsetName(charset, {"UTF-8", "UTF8"});
     bool ansi = !utf8 && IsCharsetName(charset, {"ISO-8859-1", "ISO8859-1", "LATIN1",
                                                  "WINDOWS-1252", "CP1252"});
-    if (!utf8 && !ansi) utf8 = IsValidUtf8(bytes);
-    out = utf8 ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);
+    if (ansi) {
+        out = AnsiToUtf16(bytes);
+    } else if (IsValidUtf8(bytes)) {
+        DecodeValidUtf8(bytes, out);
+    } else {
+        // Ill-formed bytes are UTF-8 only when the value says so; they then decode with
+        // replacement characters.
+        out = utf8 ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);
+    }
 }
 
 namespace {
 
-// Appends one piece of a value: escapes resolved, line breaks of any form as CR LF. Stops at
-// an unescaped separator (0 stops nowhere) and returns where it stopped.
+// Appends one piece of a value: escapes resolved, line breaks of any form as a line feed.
+// Stops at an unescaped separator (0 stops nowhere) and returns where it stopped.
 std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t separator,
                             std::u16string& out) {
     while (i < value.size()) {
@@ -157,6 +259,76 @@ std::size_t AppendUnescaped(std::u16string_view value, std::size_t i, char16_t s
     return i;
 }
 
+// What a byte is to the ASCII reading below.
+enum AsciiClass : unsigned char { kPlain, kBackslash, kBreak, kSemicolon, kComma, kBeyond };
+
+constexpr std::array<unsigned char, 256> kAsciiClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (std::size_t b = 0x80; b < classes.size(); ++b)
+        classes[b] = kBeyond;
+    classes['\\'] = kBackslash;
+    classes['\r'] = kBreak;
+    classes['\n'] = kBreak;
+    classes[';'] = kSemicolon;
+    classes[','] = kComma;
+    return classes;
+}();
+
+// AppendUnescaped for ASCII bytes, each its own unit, written straight into out's room (no
+// piece is longer than its bytes). False at the first byte beyond ASCII, out then unfinished.
+bool AppendUnescapedAscii(std::string_view value, std::size_t& at, unsigned char separator,
+                          std::u16string& out) {
+    std::size_t start = out.size();
+    out.resize(start + value.size() - at);
+    char16_t* to = out.data() + start;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(value.data());
+    const std::size_t n = value.size();
+    std::size_t i = at;
+    bool ascii = true;
+    while (i < n) {
+        // Plain bytes, most of any value, in a tight run.
+        while (i < n && kAsciiClasses[bytes[i]] == kPlain)
+            *to++ = bytes[i++];
+        if (i == n) break;
+        unsigned char c = bytes[i];
+        unsigned char kind = kAsciiClasses[c];
+        if (kind == kBeyond) {
+            ascii = false;
+            break;
+        }
+        if (c == separator) break;
+        ++i;
+        if (kind == kSemicolon || kind == kComma) {
+            *to++ = c;
+        } else if (kind == kBreak) {
+            *to++ = u'\n';
+            if (c == '\r' && i < n && bytes[i] == '\n') ++i;
+        } else if (i == n) {
+            // A backslash: what it escapes, as AppendUnescaped reads it.
+            *to++ = u'\\';
+        } else if (bytes[i] >= 0x80) {
+            ascii = false;
+            break;
+        } else {
+            unsigned char next = bytes[i++];
+            if (next == 'n' || next == 'N') {
+                *to++ = u'\n';
+            } else if (next == '\\' || next == ',' || next == ';' || next == ':') {
+                *to++ = next;
+            } else if (next == '\r' || next == '\n') {
+                *to++ = u'\\';
+                --i;
+            } else {
+                *to++ = u'\\';
+                *to++ = next;
+            }
+        }
+    }
+    out.resize(static_cast<std::size_t>(to - out.data()));
+    at = i;
+    return ascii;
+}
+
 }  // namespace
 
 std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
@@ -171,6 +343,22 @@ std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
         ++count;
     } while (i < value.size());
     return count;
+}
+
+bool SplitVcardAsciiInto(std::string_view bytes, char separator, std::vector<std::u16string>& parts,
+                         std::size_t& count) {
+    count = 0;
+    std::size_t i = 0;
+    do {
+        if (count == parts.size()) parts.emplace_back();
+        std::u16string& part = parts[count];
+        part.clear();
+        if (count > 0) ++i;
+        if (!AppendUnescapedAscii(bytes, i, static_cast<unsigned char>(separator), part))
+            return false;
+        ++count;
+    } while (i < bytes.size());
+    return true;
 }
 
 std::vector<std::u16string> SplitVcardValue(std::u16string_view value, char16_t separator) {
@@ -188,6 +376,12 @@ std::u16string UnescapeVcard(std::u16string_view value) {
 void UnescapeVcardInto(std::u16string_view value, std::u16string& out) {
     out.clear();
     AppendUnescaped(value, 0, 0, out);
+}
+
+bool UnescapeVcardAsciiInto(std::string_view bytes, std::u16string& out) {
+    out.clear();
+    std::size_t i = 0;
+    return AppendUnescapedAscii(bytes, i, 0, out);
 }
 
 std::u16string_view CutAtUnits(std::u16string_view text, std::size_t max) {

@@ -8,9 +8,15 @@
 // Appends text as a vCard text value in UTF-8: \ , ; escaped, each line break (CR LF, LF or CR)
 // as \n.
 void AppendVcardEscaped(std::string& out, std::u16string_view text);
+// Appends text in UTF-8 as it is (a half surrogate pair as U+FFFD, as AppendUtf8 does).
+void AppendVcardUtf8(std::string& out, std::u16string_view text);
 
 // Decodes =XX sequences; an = not followed by two hex digits stays as it is.
 std::string DecodeQuotedPrintable(std::string_view bytes);
+void DecodeQuotedPrintableInto(std::string_view bytes, std::string& out);
+
+// True when every byte is ASCII.
+bool IsAscii(std::string_view bytes);
 
 // True when the bytes are well-formed UTF-8.
 bool IsValidUtf8(std::string_view bytes);
@@ -33,6 +39,12 @@ std::size_t SplitVcardValueInto(std::u16string_view value, char16_t separator,
                                 std::vector<std::u16string>& parts);
 std::u16string UnescapeVcard(std::u16string_view value);
 void UnescapeVcardInto(std::u16string_view value, std::u16string& out);
+// The same straight from the bytes of an ASCII value, each its own unit (as every charset here
+// decodes them), without decoding it first. False, with out or parts unfinished, when a byte
+// is not ASCII after all.
+bool SplitVcardAsciiInto(std::string_view bytes, char separator, std::vector<std::u16string>& parts,
+                         std::size_t& count);
+bool UnescapeVcardAsciiInto(std::string_view bytes, std::u16string& out);
 
 // The text cut to at most max units, never between the halves of a surrogate pair.
 std::u16string_view CutAtUnits(std::u16string_view text, std::size_t max);

@@ -57,11 +57,13 @@ class VcardWriter {
         Begin();
         Start("N:;");
         Escaped(r.name);
-        line_ += ";;;";
+        out_.bytes() += ";;;";
         End();
         Line("FN:", r.name.empty() ? r.phoneNumber : r.name);
         Text("TEL;TYPE=CELL", r.phoneNumber);
-        Line(std::string(kVcardSimMarker) + ":TRUE");
+        Start(kVcardSimMarker);
+        out_.bytes() += ":TRUE";
+        End();
         Finish();
     }
 
@@ -70,12 +72,14 @@ class VcardWriter {
         Start("N:");
         Components({&r.lastName, &r.firstName, &r.middleName, &r.title, &r.suffix});
         End();
-        Line("FN:", FormattedName(r));
+        Start("FN:");
+        FormattedName(r);
+        End();
         if (!r.companyName.empty() || !r.department.empty()) {
             Start("ORG:");
             Escaped(r.companyName);
             if (!r.department.empty()) {
-                line_ += ';';
+                out_.bytes() += ';';
                 Escaped(r.department);
             }
             End();
@@ -116,26 +120,27 @@ class VcardWriter {
   private:
     using Parts = std::array<const std::u16string*, 5>;
 
-    // FN: the name parts; else the company; else the first number or e-mail address.
-    static std::u16string FormattedName(const PhoneContactRecord& r) {
-        std::u16string name;
+    // FN: the name parts joined by blanks; else the company; else the first number or e-mail
+    // address. Written as it is found, without gathering it first.
+    void FormattedName(const PhoneContactRecord& r) {
+        bool any = false;
         for (const std::u16string* part :
              {&r.title, &r.firstName, &r.middleName, &r.lastName, &r.suffix}) {
             if (part->empty()) continue;
-            if (!name.empty()) name += u' ';
-            name += *part;
+            if (any) out_.bytes() += ' ';
+            Escaped(*part);
+            any = true;
         }
-        if (!name.empty()) return name;
-        if (!r.companyName.empty()) return r.companyName;
+        if (any) return;
+        if (!r.companyName.empty()) return Escaped(r.companyName);
         for (const std::u16string* other :
              {&r.mobileTelephoneNumber, &r.workTelephoneNumber, &r.homeTelephoneNumber,
               &r.carTelephoneNumber, &r.work2TelephoneNumber, &r.home2TelephoneNumber,
               &r.pagerNumber, &r.radioTelephoneNumber, &r.assistantTelephoneNumber,
               &r.workFaxNumber, &r.homeFaxNumber, &r.email1Address, &r.email2Address,
               &r.email3Address}) {
-            if (!other->empty()) return *other;
+            if (!other->empty()) return Escaped(*other);
         }
-        return {};
     }
 
     void Begin() { out_.bytes() += "BEGIN:VCARD\r\nVERSION:3.0\r\n"; }
@@ -144,21 +149,31 @@ class VcardWriter {
         out_.Pass();
     }
 
-    void Start(std::string_view head) { line_.assign(head); }
-    void Escaped(std::u16string_view text) { AppendVcardEscaped(line_, text); }
-    void End() { AppendFolded(out_.bytes(), line_); }
+    // A line is written straight into the output; only a line too long for one is folded,
+    // from a copy.
+    void Start(std::string_view head) {
+        lineStart_ = out_.bytes().size();
+        out_.bytes() += head;
+    }
+    void Escaped(std::u16string_view text) { AppendVcardEscaped(out_.bytes(), text); }
+    void End() {
+        std::string& out = out_.bytes();
+        if (out.size() - lineStart_ <= kFoldOctets) {
+            out += "\r\n";
+            return;
+        }
+        line_.assign(out, lineStart_);
+        out.resize(lineStart_);
+        AppendFolded(out, line_);
+    }
 
     void Components(const Parts& parts) {
         for (std::size_t i = 0; i < parts.size(); ++i) {
-            if (i > 0) line_ += ';';
+            if (i > 0) out_.bytes() += ';';
             Escaped(*parts[i]);
         }
     }
 
-    void Line(std::string_view whole) {
-        Start(whole);
-        End();
-    }
     void Line(std::string_view head, std::u16string_view value) {
         Start(head);
         Escaped(value);
@@ -169,7 +184,7 @@ class VcardWriter {
     void Text(std::string_view head, const std::u16string& value) {
         if (value.empty()) return;
         Start(head);
-        line_ += ':';
+        out_.bytes() += ':';
         Escaped(value);
         End();
     }
@@ -178,7 +193,7 @@ class VcardWriter {
         if (value.empty()) return;
         if (WebPageNeedsText(value)) return Text("URL;VALUE=text", value);
         Start("URL:");
-        AppendUtf8(line_, value);
+        AppendVcardUtf8(out_.bytes(), value);
         End();
     }
 
@@ -189,12 +204,13 @@ class VcardWriter {
             any = any || !part->empty();
         if (!any) return;
         Start(head);
-        line_ += ":;;";
+        out_.bytes() += ":;;";
         Components(parts);
         End();
     }
 
     TextWriter out_;
+    std::size_t lineStart_ = 0;
     std::string line_;
 };
 

@@ -58,6 +58,13 @@ void ExpectSameLists(const ContactList& actual, const ContactList& expected) {
         EXPECT_EQ(actual.phone[i], expected.phone[i]) << "phone record " << i;
 }
 
+std::string Repeat(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
 std::string Card(const std::string& lines) {
     return "BEGIN:VCARD\r\n" + lines + "END:VCARD\r\n";
 }
@@ -104,6 +111,35 @@ TEST(VcardWriterTest, FormattedNameFallsBackToCompanyThenNumberThenAddress) {
         EXPECT_NE(bytes.find("\r\nN:"), std::string::npos);
         EXPECT_NE(bytes.find("\r\n" + c.fn), std::string::npos) << bytes;
         // The formatted name alone never becomes a name on the way back.
+        ExpectSameLists(ReadVcardBytes(bytes), list);
+    }
+}
+
+TEST(VcardWriterTest, FoldsOnlyPastSeventyFiveOctetsAndNeverInsideACharacterOrEscape) {
+    const std::u16string a68(68, u'a');
+    const std::string title = "\r\nTITLE:" + std::string(68, 'a');
+    struct Case {
+        std::u16string jobTitle;
+        std::string lines;
+    };
+    const Case cases[] = {
+        {a68 + u"a", title + "a\r\n"},
+        {a68 + u"aa", title + "a\r\n a\r\n"},
+        // The cut at 75 would fall inside the character, or between the escape's two bytes.
+        {a68 + u"\u00e9", title + "\r\n \xC3\xA9\r\n"},
+        {a68 + u"\U0001F600", title + "\r\n \xF0\x9F\x98\x80\r\n"},
+        {a68 + u",", title + "\r\n \\,\r\n"},
+        {a68 + u"a\u00e9", title + "a\r\n \xC3\xA9\r\n"},
+        // 34 two-byte characters fit the first line, 37 each continuation line.
+        {std::u16string(100, u'\u00e9'), "\r\nTITLE:" + Repeat("\xC3\xA9", 34) + "\r\n " +
+                                             Repeat("\xC3\xA9", 37) + "\r\n " +
+                                             Repeat("\xC3\xA9", 29) + "\r\n"},
+    };
+    for (const Case& c : cases) {
+        ContactList list;
+        AddRecord(list, PhoneRecord({{u"FirstName", u"F"}, {u"JobTitle", c.jobTitle}}));
+        std::string bytes = WriteVcardBytes(list);
+        EXPECT_NE(bytes.find(c.lines), std::string::npos) << bytes;
         ExpectSameLists(ReadVcardBytes(bytes), list);
     }
 }
@@ -406,6 +442,52 @@ TEST(VcardReaderTest, BigEndianUtf16AndCutValuesKeepTheFieldLimit) {
     ASSERT_EQ(list.phone.size(), 1u);
     // The pair would end beyond the limit, so neither of its halves is kept.
     EXPECT_EQ(list.phone[0].firstName, std::u16string(kVcardFieldMax - 1, u'a'));
+}
+
+TEST(VcardReaderTest, ABlockEndAnywhereInTheCardsReadsTheSame) {
+    // The reader takes the file in blocks of 64 KiB; a padding line in front moves the end of the
+    // first block across every byte of the cards in turn: line ends, a fold's blank, a soft line
+    // break, UTF-8 sequences.
+    const std::string cards =
+        Card(
+            "VERSION:2.1\r\n"
+            "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:=C3=96berg;=C3=85=\r\nsa;;;\r\n"
+            "TITLE:Chief\r\n of\r\n\tstaff\r\nTEL;CELL:1\r\n") +
+        "begin:vcard\nversion:3.0\nN:\u4e2d\u6751;Zo\u00eb\nEMAIL:a@b\n c\nend:vcard\n";
+    const std::vector<PhoneContactRecord> expected = {
+        PhoneRecord({{u"LastName", u"\u00d6berg"},
+                     {u"FirstName", u"\u00c5sa"},
+                     {u"JobTitle", u"Chief of\tstaff"},
+                     {u"MobileTelephoneNumber", u"1"}}),
+        PhoneRecord({{u"LastName", u"\u4e2d\u6751"},
+                     {u"FirstName", u"Zo\u00eb"},
+                     {u"Email1Address", u"a@bc"}})};
+    constexpr std::size_t kBlock = 1 << 16;
+    for (std::size_t shift = 0; shift <= cards.size(); ++shift) {
+        std::string padding = "X-PAD:" + std::string(kBlock - shift - 8, 'p') + "\r\n";
+        ContactList list = ReadVcardBytes(padding + cards);
+        ASSERT_EQ(list.phone, expected) << "the block ends " << shift << " bytes into the cards";
+    }
+}
+
+TEST(VcardReaderTest, LinesLongerThanTheReaderKeepsAreCutNotMisread) {
+    // A line keeps 64 KiB; the rest of a longer one, held or passed over, is dropped up to its
+    // line end, and what follows is read as it stands. Fields keep their own limit.
+    const std::string longTitle(70000, 't');
+    const std::string bytes =
+        Card("VERSION:3.0\r\nNOTE:" + std::string(300000, 'n') + "\r\nTITLE:" + longTitle +
+             "\r\nTEL;TYPE=CELL:" + std::string(1500, '1') + "\r\nEMAIL:" + std::string(1100, 'e') +
+             "\r\n " + std::string(100, 'f') + "\r\nX-SPOUSE:s\r\n") +
+        "BEGIN:VCARD\r\nN:Cut;Off\r\nTITLE:" + longTitle;
+    VcardReadCounts counts;
+    ContactList list = ReadVcardBytes(bytes, &counts);
+    ASSERT_EQ(list.phone.size(), 1u);
+    EXPECT_EQ(counts.cards, 1);
+    EXPECT_EQ(list.phone[0],
+              PhoneRecord({{u"JobTitle", std::u16string(kVcardFieldMax, u't')},
+                           {u"MobileTelephoneNumber", std::u16string(kVcardFieldMax, u'1')},
+                           {u"Email1Address", std::u16string(kVcardFieldMax, u'e')},
+                           {u"Spouse", u"s"}}));
 }
 
 TEST(VcardReaderTest, MissingFileAndAbsentPathAreFailures) {
