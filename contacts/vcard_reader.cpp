@@ -707,18 +707,11 @@ class VcardFileReader {
         used_ = 0;
     }
 
-    // A large file's records would otherwise be moved again at every growth of the list; the
-    // size of the cards read so far tells roughly how many the whole file holds.
+    // The bytes read so far tell how much of the file the cards so far were.
     void MakeRoom() {
-        std::vector<PhoneContactRecord>& phone = list_.phone;
-        if (sizeHint_ == 0 || phone.size() < phone.capacity()) return;
-        double perCard = static_cast<double>(properties_.bytesRead()) / counts_.cards;
-        auto estimate = static_cast<std::size_t>(static_cast<double>(sizeHint_) / perCard * 1.1);
-        try {
-            phone.reserve(std::max(estimate, 2 * phone.size() + 16));
-        } catch (const std::bad_alloc&) {
-            // The list then grows as it can.
-        }
+        if (sizeHint_ == 0) return;
+        ReservePhoneContactsAhead(
+            list_, static_cast<double>(properties_.bytesRead()) / static_cast<double>(sizeHint_));
     }
 
     void Keep(const VcardProperty& p) {
