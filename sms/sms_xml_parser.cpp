@@ -68,21 +68,26 @@ Attribute Classify(const char* name, bool& known) {
     return Attribute::Other;
 }
 
-// UTF-8 text cut to at most max UTF-16 units, never between the halves of a surrogate pair.
-std::u16string LimitedUtf16(std::string_view utf8, std::size_t max) {
+// Appends UTF-8 text cut to at most max UTF-16 units, never between the halves of a surrogate
+// pair; gives the number of units appended.
+std::uint32_t AppendLimitedUtf16(std::u16string& out, std::string_view utf8, std::size_t max) {
     // Addresses, names and most texts are plain ASCII, which needs no decoding.
     std::size_t ascii = 0;
     std::size_t end = std::min(utf8.size(), max);
     while (ascii < end && static_cast<unsigned char>(utf8[ascii]) < 0x80)
         ++ascii;
-    if (ascii == utf8.size()) return std::u16string(utf8.begin(), utf8.end());
+    if (ascii == utf8.size()) {
+        out.append(utf8.begin(), utf8.end());
+        return static_cast<std::uint32_t>(utf8.size());
+    }
     std::u16string text = Utf8ToUtf16(utf8.substr(0, std::min(utf8.size(), 4 * max + 4)));
     if (text.size() > max) {
         std::size_t cut = max;
         if (text[cut - 1] >= 0xD800 && text[cut - 1] <= 0xDBFF) --cut;
         text.resize(cut);
     }
-    return text;
+    out += text;
+    return static_cast<std::uint32_t>(text.size());
 }
 
 bool ParseInt64(std::string_view text, std::int64_t& value) {
@@ -112,24 +117,25 @@ struct SmsAttributes {
     const char* fullAddress = nullptr;
 };
 
-std::unique_ptr<SmsNode> MessageNode(const SmsAttributes& a, std::int64_t type, std::int64_t ms) {
+}  // namespace
+
+std::unique_ptr<SmsNode> SmsXmlMessageNode(const SmsXmlBatch& batch,
+                                           const SmsXmlParsedMessage& message) {
+    std::u16string_view texts = batch.texts;
     auto data = std::make_unique<SmsMessageData>();
-    data->text = LimitedUtf16(a.body, kSmsTextMax);
+    data->text = texts.substr(message.textAt, message.textSize);
     data->size = static_cast<std::uint32_t>(2 * data->text.size());
-    if (std::strcmp(a.read, "1") == 0) data->flags |= kSmsReadFlag;
-    FILETIME time = FileTimeFromMilliseconds(ms);
-    std::u16string address =
-        LimitedUtf16(a.fullAddress != nullptr ? a.fullAddress : a.address, kSmsAddressMax);
-    std::u16string name;
-    if (std::strcmp(a.contactName, "(Unknown)") != 0 && std::strcmp(a.contactName, "null") != 0)
-        name = LimitedUtf16(a.contactName, kSmsAddressMax);
-    if (type == 1) {
-        data->senderAddress = std::move(address);
-        data->senderName = std::move(name);
+    if (message.read) data->flags |= kSmsReadFlag;
+    FILETIME time = FileTimeFromMilliseconds(message.milliseconds);
+    std::u16string_view address = texts.substr(message.addressAt, message.addressSize);
+    std::u16string_view name = texts.substr(message.nameAt, message.nameSize);
+    if (message.type == 1) {
+        data->senderAddress = address;
+        data->senderName = name;
     } else if (!address.empty() || !name.empty()) {
-        data->recipients.push_back({std::move(name), std::move(address)});
+        data->recipients.push_back({std::u16string(name), std::u16string(address)});
     }
-    if (type >= 3) {
+    if (message.type >= 3) {
         data->flags |= kSmsUnsentFlag;
         data->lastModificationTime = time;
     } else {
@@ -139,8 +145,6 @@ std::unique_ptr<SmsNode> MessageNode(const SmsAttributes& a, std::int64_t type, 
     AttachSmsMessage(*node, std::move(data));
     return node;
 }
-
-}  // namespace
 
 SmsXmlParser::SmsXmlParser() : parser_(XML_ParserCreate(nullptr)) {
     if (parser_ == nullptr) throw std::bad_alloc();
@@ -258,13 +262,23 @@ void SmsXmlParser::AddMessage(const char** attributes) {
         ++batch_.skippedElements;
         return;
     }
-    std::unique_ptr<SmsNode> node = MessageNode(a, type, ms);
-    SmsXmlParsedMessage& message = batch_.messages.emplace_back();
-    message.node = std::move(node);
+    SmsXmlParsedMessage message;
+    std::u16string& texts = batch_.texts;
+    message.textAt = texts.size();
+    message.textSize = AppendLimitedUtf16(texts, a.body, kSmsTextMax);
+    message.addressAt = texts.size();
+    message.addressSize = AppendLimitedUtf16(
+        texts, a.fullAddress != nullptr ? a.fullAddress : a.address, kSmsAddressMax);
+    message.nameAt = texts.size();
+    if (std::strcmp(a.contactName, "(Unknown)") != 0 && std::strcmp(a.contactName, "null") != 0)
+        message.nameSize = AppendLimitedUtf16(texts, a.contactName, kSmsAddressMax);
+    message.milliseconds = ms;
     message.type = static_cast<std::uint8_t>(type);
+    message.read = std::strcmp(a.read, "1") == 0;
     if (a.folder != nullptr) {
         std::vector<std::string>& paths = batch_.folderPaths;
         if (paths.empty() || paths.back() != a.folder) paths.emplace_back(a.folder);
         message.folder = static_cast<std::int32_t>(paths.size() - 1);
     }
+    batch_.messages.push_back(message);
 }

@@ -14,9 +14,15 @@
 
 #include "sms/sms_tree.h"
 
+// A message as parsed: its texts are ranges of the batch's text, already cut to the tree's
+// limits. Nodes are made from it on the thread that places them, so that the whole tree comes
+// from one thread's heap.
 struct SmsXmlParsedMessage {
-    std::unique_ptr<SmsNode> node;
-    std::uint8_t type = 0;  // 1 to 6
+    std::size_t textAt = 0, addressAt = 0, nameAt = 0;
+    std::uint32_t textSize = 0, addressSize = 0, nameSize = 0;
+    std::int64_t milliseconds = 0;  // since 1970
+    std::uint8_t type = 0;          // 1 to 6
+    bool read = false;
     // Index into the batch's folder paths, or -1 when the message names no folder.
     std::int32_t folder = -1;
 };
@@ -24,11 +30,16 @@ struct SmsXmlParsedMessage {
 // What a parser made of the bytes it was given since the batch was last taken.
 struct SmsXmlBatch {
     std::vector<SmsXmlParsedMessage> messages;
+    std::u16string texts;
     // Our folder attributes, each kept once for a run of messages that name the same one.
     std::vector<std::string> folderPaths;
     std::int32_t skippedElements = 0;
     std::int32_t skippedAttributes = 0;
 };
+
+// The message node of a parsed message.
+std::unique_ptr<SmsNode> SmsXmlMessageNode(const SmsXmlBatch& batch,
+                                           const SmsXmlParsedMessage& message);
 
 class SmsXmlParser {
   public:

@@ -99,12 +99,12 @@ class SmsXmlBuilder {
     void Place(SmsXmlBatch& batch) {
         counts_.skippedElements += batch.skippedElements;
         counts_.skippedAttributes += batch.skippedAttributes;
-        for (SmsXmlParsedMessage& message : batch.messages) {
+        for (const SmsXmlParsedMessage& message : batch.messages) {
             StagedFolder& folder =
                 message.folder < 0
                     ? FolderForType(message.type)
                     : FolderForPath(batch.folderPaths[static_cast<std::size_t>(message.folder)]);
-            folder.messages.push_back(std::move(message.node));
+            folder.messages.push_back(SmsXmlMessageNode(batch, message));
             ++counts_.messages;
         }
     }
