@@ -170,6 +170,15 @@ SmsXmlBatch SmsXmlParser::TakeBatch() {
     return std::exchange(batch_, SmsXmlBatch{});
 }
 
+void SmsXmlParser::ReuseBatch(SmsXmlBatch spent) {
+    spent.messages.clear();
+    spent.texts.clear();
+    spent.folderPaths.clear();
+    spent.skippedElements = 0;
+    spent.skippedAttributes = 0;
+    batch_ = std::move(spent);
+}
+
 void XMLCALL SmsXmlParser::OnStart(void* self, const XML_Char* name, const XML_Char** attributes) {
     // No exception may unwind through Expat's frames; running out of memory fails the parse.
     auto* parser = static_cast<SmsXmlParser*>(self);

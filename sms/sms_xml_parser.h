@@ -53,6 +53,8 @@ class SmsXmlParser {
     // declares an entity.
     bool Feed(std::string_view bytes, bool final);
     SmsXmlBatch TakeBatch();
+    // Lets the parser fill a spent batch, emptied, rather than a new one.
+    void ReuseBatch(SmsXmlBatch spent);
 
     bool sawRoot() const { return sawRoot_; }
     // Our velloro_root attribute of the root, when it has one.

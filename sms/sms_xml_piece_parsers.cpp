@@ -2,6 +2,7 @@
 
 #include <new>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -9,11 +10,15 @@ constexpr std::string_view kPieceOpen = "<smses>";
 constexpr std::string_view kPieceClose = "</smses>";
 // Expat copies what it is given into a buffer of its own; small feeds keep that buffer small.
 constexpr std::size_t kFeedBytes = 1 << 16;
+// More than the pieces ever in flight; room for them is made at the start, so that keeping a
+// spare never allocates (a worker thread has nowhere to send an exception).
+constexpr std::size_t kMostSpares = 16;
 
 }  // namespace
 
 bool ParseSmsXmlPiece(std::string_view content, SmsXmlBatch& batch) {
     SmsXmlParser parser;
+    parser.ReuseBatch(std::move(batch));
     bool ok = parser.Feed(kPieceOpen, false);
     for (std::size_t at = 0; ok && at < content.size(); at += kFeedBytes)
         ok = parser.Feed(content.substr(at, kFeedBytes), false);
@@ -23,6 +28,8 @@ bool ParseSmsXmlPiece(std::string_view content, SmsXmlBatch& batch) {
 }
 
 SmsXmlPieceParsers::SmsXmlPieceParsers(int threads) {
+    spareContents_.reserve(kMostSpares);
+    spareBatches_.reserve(kMostSpares);
     try {
         for (int i = 0; i < threads; ++i)
             threads_.emplace_back([this] { Work(); });
@@ -44,10 +51,12 @@ void SmsXmlPieceParsers::Add(std::string content) {
     auto piece = std::make_unique<Piece>();
     piece->content = std::move(content);
     if (threads_.empty()) {
-        bool ok = ParseInto(*piece);
-        piece->done = true;
-        std::lock_guard lock(mutex_);
-        failed_ = failed_ || !ok;
+        std::unique_lock lock(mutex_);
+        SmsXmlBatch spare = SpareBatch();
+        lock.unlock();
+        bool ok = ParseInto(*piece, std::move(spare));
+        lock.lock();
+        Finished(*piece, ok);
         pieces_.push_back(std::move(piece));
         ++begun_;
         return;
@@ -57,6 +66,14 @@ void SmsXmlPieceParsers::Add(std::string content) {
         pieces_.push_back(std::move(piece));
     }
     added_.notify_one();
+}
+
+std::string SmsXmlPieceParsers::SpareContent() {
+    std::lock_guard lock(mutex_);
+    if (spareContents_.empty()) return {};
+    std::string content = std::move(spareContents_.back());
+    spareContents_.pop_back();
+    return content;
 }
 
 std::size_t SmsXmlPieceParsers::pending() const {
@@ -70,7 +87,8 @@ SmsXmlPieceParsers::Take SmsXmlPieceParsers::TakeOldest(SmsXmlBatch& batch, bool
         parsed_.wait(lock, [this] { return failed_ || pieces_.empty() || pieces_.front()->done; });
     if (failed_) return Take::Failed;
     if (pieces_.empty() || !pieces_.front()->done) return Take::NotYet;
-    batch = std::move(pieces_.front()->batch);
+    SmsXmlBatch spent = std::exchange(batch, std::move(pieces_.front()->batch));
+    if (spareBatches_.size() < kMostSpares) spareBatches_.push_back(std::move(spent));
     pieces_.pop_front();
     --begun_;
     return Take::Taken;
@@ -82,22 +100,36 @@ void SmsXmlPieceParsers::Work() {
         added_.wait(lock, [this] { return stopping_ || (!failed_ && begun_ < pieces_.size()); });
         if (stopping_) return;
         Piece& piece = *pieces_[begun_++];
+        SmsXmlBatch spare = SpareBatch();
         lock.unlock();
-        bool ok = ParseInto(piece);
+        bool ok = ParseInto(piece, std::move(spare));
         lock.lock();
-        piece.done = true;
-        failed_ = failed_ || !ok;
+        Finished(piece, ok);
         parsed_.notify_all();
     }
 }
 
-bool SmsXmlPieceParsers::ParseInto(Piece& piece) {
-    bool ok = false;
+// Called with the lock held.
+SmsXmlBatch SmsXmlPieceParsers::SpareBatch() {
+    if (spareBatches_.empty()) return {};
+    SmsXmlBatch batch = std::move(spareBatches_.back());
+    spareBatches_.pop_back();
+    return batch;
+}
+
+// Called with the lock held.
+void SmsXmlPieceParsers::Finished(Piece& piece, bool ok) {
+    piece.done = true;
+    failed_ = failed_ || !ok;
+    piece.content.clear();
+    if (spareContents_.size() < kMostSpares) spareContents_.push_back(std::move(piece.content));
+}
+
+bool SmsXmlPieceParsers::ParseInto(Piece& piece, SmsXmlBatch spare) {
+    piece.batch = std::move(spare);
     try {
-        ok = ParseSmsXmlPiece(piece.content, piece.batch);
+        return ParseSmsXmlPiece(piece.content, piece.batch);
     } catch (const std::bad_alloc&) {
-        ok = false;
+        return false;
     }
-    std::string().swap(piece.content);
-    return ok;
 }

@@ -25,10 +25,14 @@ class SmsXmlPieceParsers {
     SmsXmlPieceParsers& operator=(const SmsXmlPieceParsers&) = delete;
 
     void Add(std::string content);
+    // An empty string for the next piece, with the room of one already parsed: reusing the same
+    // few buffers spares the system from handing out fresh pages for every piece.
+    std::string SpareContent();
     // Pieces added and not yet taken.
     std::size_t pending() const;
     enum class Take { Taken, NotYet, Failed };
-    // The batch of the oldest piece not yet taken. Failed once any piece failed, whichever.
+    // The batch of the oldest piece not yet taken, in exchange for the spent one the caller
+    // held. Failed once any piece failed, whichever.
     Take TakeOldest(SmsXmlBatch& batch, bool wait);
 
   private:
@@ -39,7 +43,9 @@ class SmsXmlPieceParsers {
     };
 
     void Work();
-    bool ParseInto(Piece& piece);
+    bool ParseInto(Piece& piece, SmsXmlBatch spare);
+    SmsXmlBatch SpareBatch();
+    void Finished(Piece& piece, bool ok);
 
     mutable std::mutex mutex_;
     std::condition_variable added_;
@@ -47,6 +53,8 @@ class SmsXmlPieceParsers {
     // Oldest first; unique_ptr keeps a piece in place while a thread parses it unlocked.
     std::deque<std::unique_ptr<Piece>> pieces_;
     std::size_t begun_ = 0;  // pieces_[0, begun_) are being parsed or done
+    std::vector<std::string> spareContents_;
+    std::vector<SmsXmlBatch> spareBatches_;
     bool failed_ = false;
     bool stopping_ = false;
     // Last, so the threads are joined before anything they use goes.
@@ -54,5 +62,5 @@ class SmsXmlPieceParsers {
 };
 
 // Parses a piece of root content as a parser of the whole document would: false when it is not
-// well-formed content.
+// well-formed content. batch comes in empty (its room is reused) and holds the piece's messages.
 bool ParseSmsXmlPiece(std::string_view content, SmsXmlBatch& batch);

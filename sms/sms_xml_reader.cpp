@@ -272,7 +272,7 @@ class SmsXmlDocumentReader {
 
     // Hands the buffer's first `size` bytes, all whole children of the root, to a piece parser.
     bool AddPiece(std::size_t size) {
-        std::string rest;
+        std::string rest = pieces_->SpareContent();
         // Room for the blocks that fill the next piece, so that it is not copied as it grows.
         if (split_.pieceBytes >= kReadBlockBytes)
             rest.reserve(split_.pieceBytes + 2 * kReadBlockBytes);
@@ -287,16 +287,15 @@ class SmsXmlDocumentReader {
     // Places the batches of parsed pieces until no more than `most` are pending; waits when
     // more are.
     bool PlacePieces(std::size_t most) {
-        SmsXmlBatch batch;
         while (true) {
             bool wait = pieces_->pending() > most;
-            switch (pieces_->TakeOldest(batch, wait)) {
+            switch (pieces_->TakeOldest(batch_, wait)) {
                 case SmsXmlPieceParsers::Take::Failed:
                     return false;
                 case SmsXmlPieceParsers::Take::NotYet:
                     return true;
                 case SmsXmlPieceParsers::Take::Taken:
-                    builder_.Place(batch);
+                    builder_.Place(batch_);
                     break;
             }
             if (pieces_->pending() == 0) return true;
@@ -312,6 +311,8 @@ class SmsXmlDocumentReader {
     // Prolog or content bytes not yet handed on.
     std::string buffer_;
     std::string filtered_;
+    // The batch placed last, handed back to the piece parsers for its room.
+    SmsXmlBatch batch_;
     // Last, so its threads stop before anything above goes.
     std::unique_ptr<SmsXmlPieceParsers> pieces_;
 };
