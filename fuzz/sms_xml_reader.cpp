@@ -1,5 +1,6 @@
-// Any bytes as an SMS backup XML: a clean 0 or 402, and a tree that loaded comes back the same
-// through our own writer and reader.
+// Any bytes as an SMS backup XML: a clean 0 or 402, the same whether one parser reads it or
+// several read it in pieces, and a tree that loaded comes back the same through our own writer
+// and reader.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -36,9 +37,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SetScratchInput(data, size);
     const std::string& path = ScratchInputPath();
 
+    // Pieces of one child each, parsed beside the reading thread, read what one parser reads.
+    std::unique_ptr<SmsNode> whole, pieces;
+    int wholeCode = ReadSmsXmlFile(Utf8ToUtf16(path), whole, nullptr, nullptr, {0, 0});
+    int piecesCode = ReadSmsXmlFile(Utf8ToUtf16(path), pieces, nullptr, nullptr, {1, 1});
+    if (wholeCode != piecesCode) std::abort();
+    if (whole) {
+        std::u16string a, b;
+        Dump(*whole, 0, a);
+        Dump(*pieces, 0, b);
+        if (a != b) std::abort();
+    }
+
     SmsTree tree;
     ResultCode code = LoadSmsXmlFile(&tree, Utf8ToUtf16(path), nullptr);
     if (code != 0 && code != 402) std::abort();
+    if ((code == 0) != (wholeCode == 0)) std::abort();
     if (code != 0) {
         if (tree.root) std::abort();  // a failed load leaves the tree as it was
         return 0;

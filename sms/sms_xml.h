@@ -19,8 +19,9 @@
 // the number alone (address) is not all of it; velloro_root, the top folder's name.
 // Characters XML 1.0 cannot carry become U+FFFD; characters beyond the BMP are plain UTF-8.
 //
-// Reading streams the file through Expat. Surrogate pairs written as two numeric references
-// (&#55357;&#56832;), as the peer app does, are read as the one character they stand for.
+// Reading streams the file through Expat, in pieces parsed side by side (see SmsXmlReadSplit).
+// Surrogate pairs written as two numeric references (&#55357;&#56832;), as the peer app does,
+// are read as the one character they stand for.
 // Without velloro_folder a message goes by its type: 1 Inbox, 2 Sent Items, 3 Drafts, 4 to 6
 // Outbox; folders in order of first appearance, messages in file order. Types 3 to 6 are
 // unsent and dated by their last change. A restored message's size is twice the length of its
@@ -53,6 +54,20 @@ int WriteSmsXmlFile(const SmsTree& tree, std::u16string_view path, ProgressBar* 
 // or its root element is not <smses>. counts may be null.
 int ReadSmsXmlFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, ProgressBar* bar,
                    SmsXmlCounts* counts);
+
+// How a read shares its work. The root's content is cut between its children into pieces of
+// about pieceBytes, each parsed by a parser of its own on one of `threads` threads beside the
+// caller's (with none, by the caller in turn), and the messages are placed in file order. A
+// document with a document type declaration, an encoding other than UTF-8 or a pieceBytes of 0
+// is read by one parser. Every split reads a file the same.
+struct SmsXmlReadSplit {
+    std::size_t pieceBytes = 0;
+    int threads = 0;
+};
+// A few MB in flight and a thread per processor.
+SmsXmlReadSplit DefaultSmsXmlReadSplit();
+int ReadSmsXmlFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, ProgressBar* bar,
+                   SmsXmlCounts* counts, const SmsXmlReadSplit& split);
 
 // The operations: 0, or 403 / 402. A load replaces the program's tree only when it succeeds.
 ResultCode ExportSmsXml(SmsTree* tree, std::u16string_view path, ProgressBar* bar);

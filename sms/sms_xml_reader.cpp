@@ -1,16 +1,17 @@
-#include <expat.h>
-
 #include <algorithm>
 #include <array>
-#include <charconv>
-#include <cstring>
 #include <new>
+#include <thread>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
 #include "platform/text.h"
 #include "sms/sms_xml.h"
+#include "sms/sms_xml_parser.h"
+#include "sms/sms_xml_piece_parsers.h"
+#include "sms/xml_content_scanner.h"
 #include "sms/xml_reference_filter.h"
 
 namespace {
@@ -20,55 +21,14 @@ constexpr int kLoadProgressRange = 1000;
 // Folders nested deeper than this in a path attribute hold their messages at this depth, so a
 // hostile path cannot make a tree too deep for the views that draw it.
 constexpr std::size_t kMaxFolderDepth = 255;
-constexpr std::int64_t kEpochMillisecondsFrom1601 = kFileTimeEpochOffsetSeconds * 1000;
-constexpr std::uint64_t kTicksPerMillisecond = 10'000;
-// Enough UTF-8 bytes for kSmsTextMax units in any case (four bytes give at most two units).
-constexpr std::size_t kTextBytesNeeded = 4 * kSmsTextMax + 4;
-
-// The attributes of the peer app's <sms> and ours; any other is counted as skipped.
-constexpr std::string_view kKnownAttributes[] = {
-    "protocol",  "address", "date",           "type",         "subject",        "body",
-    "toa",       "sc_toa",  "service_center", "read",         "status",         "locked",
-    "date_sent", "sub_id",  "readable_date",  "contact_name", "velloro_folder", "velloro_address"};
-
-bool IsKnownAttribute(std::string_view name) {
-    for (std::string_view known : kKnownAttributes)
-        if (known == name) return true;
-    return false;
-}
-
-// UTF-8 text cut to at most max UTF-16 units, never between the halves of a surrogate pair.
-std::u16string LimitedUtf16(std::string_view utf8, std::size_t max) {
-    // Addresses, names and most texts are plain ASCII, which needs no decoding.
-    std::size_t ascii = 0;
-    std::size_t end = std::min(utf8.size(), max);
-    while (ascii < end && static_cast<unsigned char>(utf8[ascii]) < 0x80)
-        ++ascii;
-    if (ascii == utf8.size()) return std::u16string(utf8.begin(), utf8.end());
-    std::u16string text = Utf8ToUtf16(utf8.substr(0, std::min(utf8.size(), 4 * max + 4)));
-    if (text.size() > max) {
-        std::size_t end = max;
-        if (text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) --end;
-        text.resize(end);
-    }
-    return text;
-}
-
-bool ParseInt64(std::string_view text, std::int64_t& value) {
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size();
-}
-
-// A time in milliseconds since 1970 as a FILETIME; times before 1601 or beyond its range are
-// clamped to its ends (the last whole millisecond, so that writing it again gives it back).
-FILETIME FileTimeFromMilliseconds(std::int64_t ms) {
-    constexpr auto kLastMs =
-        static_cast<std::int64_t>(UINT64_MAX / kTicksPerMillisecond) - kEpochMillisecondsFrom1601;
-    if (ms <= -kEpochMillisecondsFrom1601) return FILETIME{};
-    ms = std::min(ms, kLastMs);
-    return FileTimeFromUint64(static_cast<std::uint64_t>(ms + kEpochMillisecondsFrom1601) *
-                              kTicksPerMillisecond);
-}
+// Pieces of a MB keep both processors busy to the end, and the bytes in flight a few MB.
+constexpr std::size_t kPieceBytes = 1 << 20;
+constexpr int kMaxThreads = 4;
+// Parsed or waiting pieces per thread: enough that no thread waits for the reading one.
+constexpr std::size_t kPiecesPerThread = 2;
+// A prolog longer than this (a huge comment before the root) is read by one parser rather than
+// held whole.
+constexpr std::size_t kMaxPrologBytes = 1 << 20;
 
 std::u16string_view DefaultFolder(std::size_t type) {
     switch (type) {
@@ -100,6 +60,17 @@ std::vector<std::u16string> FolderNames(std::u16string_view path) {
     return names;
 }
 
+// UTF-8 text cut to at most max UTF-16 units, never between the halves of a surrogate pair.
+std::u16string LimitedFolderName(std::string_view utf8) {
+    std::u16string name = Utf8ToUtf16(utf8.substr(0, 4 * kSmsFolderNameMax + 4));
+    if (name.size() > kSmsFolderNameMax) {
+        std::size_t cut = kSmsFolderNameMax;
+        if (name[cut - 1] >= 0xD800 && name[cut - 1] <= 0xDBFF) --cut;
+        name.resize(cut);
+    }
+    return name;
+}
+
 // A folder while the file is read: subfolders and messages are kept apart, since the tree wants
 // every subfolder before the first message and the file may name a folder after its parent's
 // messages.
@@ -110,12 +81,7 @@ struct StagedFolder {
     std::vector<std::unique_ptr<SmsNode>> messages;
 };
 
-struct SmsAttributes {
-    std::string_view address, date, type, body, read, contactName, folder, fullAddress;
-    bool hasAddress = false, hasDate = false, hasType = false, hasBody = false, hasFolder = false,
-         hasFullAddress = false;
-};
-
+// Places the parsers' messages, batch after batch in file order.
 class SmsXmlBuilder {
   public:
     explicit SmsXmlBuilder(SmsXmlCounts& counts) : counts_(counts) {
@@ -127,46 +93,20 @@ class SmsXmlBuilder {
     }
 
     void SetRootName(std::string_view name) {
-        SetSmsNodeName(*folders_.front()->raw, LimitedUtf16(name, kSmsFolderNameMax));
+        SetSmsNodeName(*folders_.front()->raw, LimitedFolderName(name));
     }
 
-    void AddMessage(const char** attributes) {
-        SmsAttributes a;
-        for (const char** p = attributes; p[0] != nullptr; p += 2)
-            Take(p[0], p[1], a);
-        std::int64_t type = 0;
-        std::int64_t ms = 0;
-        if (!a.hasAddress || !a.hasDate || !a.hasType || !a.hasBody || !ParseInt64(a.type, type) ||
-            type < 1 || type > 6 || !ParseInt64(a.date, ms)) {
-            ++counts_.skippedElements;
-            return;
+    void Place(SmsXmlBatch& batch) {
+        counts_.skippedElements += batch.skippedElements;
+        counts_.skippedAttributes += batch.skippedAttributes;
+        for (const SmsXmlParsedMessage& message : batch.messages) {
+            StagedFolder& folder =
+                message.folder < 0
+                    ? FolderForType(message.type)
+                    : FolderForPath(batch.folderPaths[static_cast<std::size_t>(message.folder)]);
+            folder.messages.push_back(SmsXmlMessageNode(batch, message));
+            ++counts_.messages;
         }
-        auto data = std::make_unique<SmsMessageData>();
-        data->text = LimitedUtf16(a.body, kSmsTextMax);
-        data->size = static_cast<std::uint32_t>(2 * data->text.size());
-        if (a.read == "1") data->flags |= kSmsReadFlag;
-        FILETIME time = FileTimeFromMilliseconds(ms);
-        std::u16string address =
-            LimitedUtf16(a.hasFullAddress ? a.fullAddress : a.address, kSmsAddressMax);
-        std::u16string name;
-        if (a.contactName != "(Unknown)" && a.contactName != "null")
-            name = LimitedUtf16(a.contactName, kSmsAddressMax);
-        if (type == 1) {
-            data->senderAddress = std::move(address);
-            data->senderName = std::move(name);
-        } else if (!address.empty() || !name.empty()) {
-            data->recipients.push_back({std::move(name), std::move(address)});
-        }
-        if (type >= 3) {
-            data->flags |= kSmsUnsentFlag;
-            data->lastModificationTime = time;
-        } else {
-            data->deliveryTime = time;
-        }
-        auto node = CreateSmsNode(kSmsMessageKind);
-        AttachSmsMessage(*node, std::move(data));
-        FolderFor(a, static_cast<std::size_t>(type)).messages.push_back(std::move(node));
-        ++counts_.messages;
     }
 
     // Moves the staged folders and messages into one tree, every subfolder before the first
@@ -186,43 +126,20 @@ class SmsXmlBuilder {
     }
 
   private:
-    void Take(std::string_view name, std::string_view value, SmsAttributes& a) {
-        if (name == "address") {
-            a.address = value;
-            a.hasAddress = true;
-        } else if (name == "date") {
-            a.date = value;
-            a.hasDate = true;
-        } else if (name == "type") {
-            a.type = value;
-            a.hasType = true;
-        } else if (name == "body") {
-            a.body = value;
-            a.hasBody = true;
-        } else if (name == "read") {
-            a.read = value;
-        } else if (name == "contact_name") {
-            a.contactName = value;
-        } else if (name == "velloro_folder") {
-            a.folder = value;
-            a.hasFolder = true;
-        } else if (name == "velloro_address") {
-            a.fullAddress = value;
-            a.hasFullAddress = true;
-        } else if (!IsKnownAttribute(name)) {
-            ++counts_.skippedAttributes;
-        }
+    StagedFolder& FolderForType(std::size_t type) {
+        if (byType_[type] == nullptr) byType_[type] = FolderAt(DefaultFolder(type));
+        return *byType_[type];
     }
 
-    StagedFolder& FolderFor(const SmsAttributes& a, std::size_t type) {
-        std::u16string path;
-        if (a.hasFolder) {
-            if (a.folder == lastPath_ && lastFolder_ != nullptr) return *lastFolder_;
-            path = Utf8ToUtf16(a.folder);
-        } else {
-            if (byType_[type] != nullptr) return *byType_[type];
-            path = DefaultFolder(type);
+    StagedFolder& FolderForPath(const std::string& path) {
+        if (lastFolder_ == nullptr || path != lastPath_) {
+            lastFolder_ = FolderAt(Utf8ToUtf16(path));
+            lastPath_ = path;
         }
+        return *lastFolder_;
+    }
+
+    StagedFolder* FolderAt(std::u16string_view path) {
         StagedFolder* folder = folders_.front().get();
         std::u16string key;
         for (const std::u16string& name : FolderNames(path)) {
@@ -235,13 +152,7 @@ class SmsXmlBuilder {
             if (added) it->second = AddFolder(*folder, name);
             folder = it->second;
         }
-        if (a.hasFolder) {
-            lastPath_.assign(a.folder);
-            lastFolder_ = folder;
-        } else {
-            byType_[type] = folder;
-        }
-        return *folder;
+        return folder;
     }
 
     StagedFolder* AddFolder(StagedFolder& parent, std::u16string_view name) {
@@ -265,75 +176,145 @@ class SmsXmlBuilder {
     std::array<StagedFolder*, 7> byType_{};
 };
 
-class SmsXmlParser {
+// Bytes that Expat would take for UTF-16 (a byte-order mark, or a zero byte beside the first
+// '<') rather than UTF-8.
+bool MayBeUtf16(std::string_view head) {
+    if (head.empty()) return false;
+    auto first = static_cast<unsigned char>(head[0]);
+    return first == 0x00 || first == 0xFE || first == 0xFF || (head.size() > 1 && head[1] == '\0');
+}
+
+// Reads a document from its filtered bytes. The document parser reads the prolog, the root's
+// start tag, its end tag and what follows; the content between goes in pieces to the piece
+// parsers, unless the document or the split asks for one parser, which then reads everything.
+class SmsXmlDocumentReader {
   public:
-    explicit SmsXmlParser(SmsXmlCounts& counts)
-        : parser_(XML_ParserCreate(nullptr)), builder_(counts), counts_(counts) {
-        if (parser_ == nullptr) throw std::bad_alloc();
-        XML_SetUserData(parser_, this);
-        XML_SetElementHandler(parser_, OnStart, OnEnd);
-        // A file of ours or the peer app's declares no entities; one that does is refused, so
-        // that no expansion can blow up.
-        XML_SetEntityDeclHandler(parser_, OnEntityDeclaration);
-    }
-    ~SmsXmlParser() { XML_ParserFree(parser_); }
-    SmsXmlParser(const SmsXmlParser&) = delete;
-    SmsXmlParser& operator=(const SmsXmlParser&) = delete;
+    SmsXmlDocumentReader(const SmsXmlReadSplit& split, SmsXmlCounts& counts)
+        : split_(split),
+          builder_(counts),
+          phase_(split.pieceBytes == 0 ? Phase::Whole : Phase::Prolog) {}
 
-    bool Feed(std::string_view block, bool final) {
-        filtered_.clear();
-        filter_.Filter(block, filtered_, final);
-        if (XML_Parse(parser_, filtered_.data(), static_cast<int>(filtered_.size()), final) !=
-            XML_STATUS_OK)
-            return false;
-        return !refused_;
+    bool Take(std::string_view block, bool final) {
+        if (phase_ == Phase::Whole || phase_ == Phase::Epilogue) {
+            filtered_.clear();
+            filter_.Filter(block, filtered_, final);
+            return FeedDocument(filtered_, final);
+        }
+        filter_.Filter(block, buffer_, final);
+        if (!Scan()) return false;
+        if (phase_ == Phase::Prolog || phase_ == Phase::Content) {
+            if (!final) return true;
+            // A root that never ended leaves the document unfinished.
+            if (phase_ == Phase::Content) return false;
+            return ReadWhole(0) && FeedDocument({}, true);
+        }
+        return !final || FeedDocument({}, true);
     }
 
-    bool sawRoot() const { return sawRoot_; }
-    std::unique_ptr<SmsNode> Finish() { return builder_.Finish(); }
+    // After the final block: the tree, or null when the document was not one we read.
+    std::unique_ptr<SmsNode> Finish() {
+        if (pieces_ && !PlacePieces(0)) return nullptr;
+        if (!document_.sawRoot()) return nullptr;
+        if (const std::string* name = document_.rootName()) builder_.SetRootName(*name);
+        return builder_.Finish();
+    }
 
   private:
-    static void XMLCALL OnStart(void* self, const XML_Char* name, const XML_Char** attributes) {
-        static_cast<SmsXmlParser*>(self)->Start(name, attributes);
-    }
-    static void XMLCALL OnEnd(void* self, const XML_Char*) {
-        --static_cast<SmsXmlParser*>(self)->depth_;
-    }
-    static void XMLCALL OnEntityDeclaration(void* self, const XML_Char*, int, const XML_Char*, int,
-                                            const XML_Char*, const XML_Char*, const XML_Char*,
-                                            const XML_Char*) {
-        static_cast<SmsXmlParser*>(self)->Refuse();
-    }
+    enum class Phase { Prolog, Content, Epilogue, Whole };
 
-    void Refuse() {
-        refused_ = true;
-        XML_StopParser(parser_, XML_FALSE);
-    }
-
-    void Start(std::string_view name, const char** attributes) {
-        ++depth_;
-        if (depth_ == 1) {
-            if (name != "smses") return Refuse();
-            sawRoot_ = true;
-            for (const char** p = attributes; p[0] != nullptr; p += 2)
-                if (std::strcmp(p[0], "velloro_root") == 0) builder_.SetRootName(p[1]);
-        } else if (depth_ == 2) {
-            if (name == "sms") {
-                builder_.AddMessage(attributes);
-            } else {
-                ++counts_.skippedElements;
+    bool Scan() {
+        while (phase_ == Phase::Prolog || phase_ == Phase::Content) {
+            std::size_t at = 0;
+            switch (scanner_.Next(buffer_, at)) {
+                case XmlContentScanner::Event::NeedMore:
+                    if (phase_ == Phase::Prolog && buffer_.size() > kMaxPrologBytes)
+                        return ReadWhole(0);
+                    return true;
+                case XmlContentScanner::Event::Unsupported:
+                    return ReadWhole(0);
+                case XmlContentScanner::Event::RootStarted:
+                    if (MayBeUtf16(buffer_)) return ReadWhole(0);
+                    if (!FeedDocument(std::string_view(buffer_).substr(0, at), false)) return false;
+                    if (!document_.sawRoot() || !document_.declaredUtf8()) return ReadWhole(at);
+                    buffer_.erase(0, at);
+                    scanner_.Drop(at);
+                    pieces_ = std::make_unique<SmsXmlPieceParsers>(split_.threads);
+                    phase_ = Phase::Content;
+                    break;
+                case XmlContentScanner::Event::ChildStarted:
+                    if (at >= split_.pieceBytes && !AddPiece(at)) return false;
+                    break;
+                case XmlContentScanner::Event::RootEnded:
+                    if (at > 0 && !AddPiece(at)) return false;
+                    phase_ = Phase::Epilogue;
+                    if (!FeedDocument(buffer_, false)) return false;
+                    std::string().swap(buffer_);
+                    break;
             }
+        }
+        return true;
+    }
+
+    // The buffer from `from` on, and all that follows, goes to the document parser.
+    bool ReadWhole(std::size_t from) {
+        phase_ = Phase::Whole;
+        bool ok = FeedDocument(std::string_view(buffer_).substr(from), false);
+        std::string().swap(buffer_);
+        return ok;
+    }
+
+    bool FeedDocument(std::string_view bytes, bool final) {
+        if (!document_.Feed(bytes, final)) return false;
+        SmsXmlBatch batch = document_.TakeBatch();
+        builder_.Place(batch);
+        return true;
+    }
+
+    // Hands the buffer's first `size` bytes, all whole children of the root, to a piece parser.
+    bool AddPiece(std::size_t size) {
+        std::string rest = pieces_->SpareContent();
+        // Room for the blocks that fill the next piece, so that it is not copied as it grows.
+        if (split_.pieceBytes >= kReadBlockBytes)
+            rest.reserve(split_.pieceBytes + 2 * kReadBlockBytes);
+        rest.assign(buffer_, size);
+        buffer_.resize(size);
+        scanner_.Drop(size);
+        pieces_->Add(std::exchange(buffer_, std::move(rest)));
+        std::size_t most = kPiecesPerThread * static_cast<std::size_t>(std::max(split_.threads, 1));
+        return PlacePieces(most);
+    }
+
+    // Places the batches of parsed pieces until no more than `most` are pending; waits when
+    // more are.
+    bool PlacePieces(std::size_t most) {
+        while (true) {
+            bool wait = pieces_->pending() > most;
+            switch (pieces_->TakeOldest(batch_, wait)) {
+                case SmsXmlPieceParsers::Take::Failed:
+                    return false;
+                case SmsXmlPieceParsers::Take::NotYet:
+                    return true;
+                case SmsXmlPieceParsers::Take::Taken:
+                    builder_.Place(batch_);
+                    break;
+            }
+            if (pieces_->pending() == 0) return true;
         }
     }
 
-    XML_Parser parser_;
+    SmsXmlReadSplit split_;
     SmsXmlBuilder builder_;
-    SmsXmlCounts& counts_;
+    Phase phase_;
     XmlReferenceFilter filter_;
+    SmsXmlParser document_;
+    XmlContentScanner scanner_;
+    // Prolog or content bytes not yet handed on.
+    std::string buffer_;
     std::string filtered_;
-    int depth_ = 0;
-    bool sawRoot_ = false;
-    bool refused_ = false;
+    // The batch placed last, handed back to the piece parsers for its room.
+    SmsXmlBatch batch_;
+    // Last, so its threads stop before anything above goes.
+    std::unique_ptr<SmsXmlPieceParsers> pieces_;
 };
 
 void ShowProgress(ProgressBar* bar, std::uint64_t done, std::uint64_t total, int& shown) {
@@ -346,8 +327,8 @@ void ShowProgress(ProgressBar* bar, std::uint64_t done, std::uint64_t total, int
 }
 
 int ParseFile(std::FILE* stream, std::uint64_t size, std::unique_ptr<SmsNode>& newRoot,
-              ProgressBar* bar, SmsXmlCounts& counts) {
-    SmsXmlParser parser(counts);
+              ProgressBar* bar, SmsXmlCounts& counts, const SmsXmlReadSplit& split) {
+    SmsXmlDocumentReader reader(split, counts);
     std::vector<char> block(kReadBlockBytes);
     std::uint64_t done = 0;
     int shown = 0;
@@ -359,20 +340,29 @@ int ParseFile(std::FILE* stream, std::uint64_t size, std::unique_ptr<SmsNode>& n
         std::size_t n = want == 0 ? 0 : std::fread(block.data(), 1, want, stream);
         bool final = n < want || done + n == size;
         if (n < want && std::ferror(stream)) return -2;
-        if (!parser.Feed(std::string_view(block.data(), n), final)) return -2;
+        if (!reader.Take(std::string_view(block.data(), n), final)) return -2;
         done += n;
         ShowProgress(bar, done, size, shown);
         if (final) break;
     }
-    if (!parser.sawRoot()) return -2;
-    newRoot = parser.Finish();
-    return 0;
+    newRoot = reader.Finish();
+    return newRoot ? 0 : -2;
 }
 
 }  // namespace
 
+SmsXmlReadSplit DefaultSmsXmlReadSplit() {
+    int processors = static_cast<int>(std::thread::hardware_concurrency());
+    return {kPieceBytes, std::clamp(processors, 1, kMaxThreads)};
+}
+
 int ReadSmsXmlFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, ProgressBar* bar,
                    SmsXmlCounts* counts) {
+    return ReadSmsXmlFile(path, newRoot, bar, counts, DefaultSmsXmlReadSplit());
+}
+
+int ReadSmsXmlFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, ProgressBar* bar,
+                   SmsXmlCounts* counts, const SmsXmlReadSplit& split) {
     BeginProgress(bar, kLoadProgressRange);
     SmsXmlCounts local;
     int result = -2;
@@ -380,7 +370,7 @@ int ReadSmsXmlFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, 
     if (UniqueFile file = OpenFile(path, &size)) {
         try {
             SmsXmlCounts read;
-            result = ParseFile(file.get(), size, newRoot, bar, read);
+            result = ParseFile(file.get(), size, newRoot, bar, read, split);
             if (result == 0) local = read;
         } catch (const std::bad_alloc&) {
             result = -2;
