@@ -221,18 +221,18 @@ int ReadSmsStoreMessage(SmsStoreConnection& connection, const EntryId& id, SmsMe
                                         PR_MESSAGE_FLAGS};
     std::vector<SPropValue> values;
     HRESULT hr = message.GetProps(kTags, 0, values);
-    auto value = [&](std::size_t i) -> const SPropValue* {
+    auto value = [&](std::size_t i) -> SPropValue* {
         return SUCCEEDED(hr) && i < values.size() && values[i].ulPropTag == kTags[i] ? &values[i]
                                                                                      : nullptr;
     };
-    if (auto* v = value(0)) AssignLimited(data.text, v->lpszW, kSmsTextMax);
+    if (auto* v = value(0)) TakeLimited(data.text, std::move(v->lpszW), kSmsTextMax);
     if (auto* v = value(1)) {
         AppendLimited(data.text, v->lpszW, RoomLeft(data.text));
     } else {
         AppendBodyStream(message, data.text);
     }
-    if (auto* v = value(2)) AssignLimited(data.senderAddress, v->lpszW, kSmsAddressMax);
-    if (auto* v = value(3)) AssignLimited(data.senderName, v->lpszW, kSmsAddressMax);
+    if (auto* v = value(2)) TakeLimited(data.senderAddress, std::move(v->lpszW), kSmsAddressMax);
+    if (auto* v = value(3)) TakeLimited(data.senderName, std::move(v->lpszW), kSmsAddressMax);
     if (auto* v = value(4)) data.deliveryTime = v->ft;
     if (auto* v = value(5)) data.lastModificationTime = v->ft;
     if (auto* v = value(6)) data.size = static_cast<std::uint32_t>(v->l);

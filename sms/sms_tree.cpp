@@ -13,6 +13,14 @@ void AssignLimited(std::u16string& field, std::u16string_view value, std::size_t
     field.assign(LimitedText(value, limit));
 }
 
+void TakeLimited(std::u16string& field, std::u16string&& value, std::size_t limit) {
+    if (LimitedText(value, limit).size() == value.size()) {
+        field = std::move(value);
+    } else {
+        AssignLimited(field, value, limit);
+    }
+}
+
 std::unique_ptr<SmsNode> CreateSmsNode(std::uint8_t kind) {
     auto node = std::make_unique<SmsNode>();
     node->kind = kind;

@@ -65,6 +65,9 @@ struct SmsTree {
 // Copies value into field, cut as a fixed buffer of limit + 1 units would cut it (at the first
 // NUL or after limit units).
 void AssignLimited(std::u16string& field, std::u16string_view value, std::size_t limit);
+// The same for a value that is not needed afterwards: when nothing is cut its storage is taken,
+// which spares a reader of many messages an allocation and a copy per field.
+void TakeLimited(std::u16string& field, std::u16string&& value, std::size_t limit);
 
 std::unique_ptr<SmsNode> CreateSmsNode(std::uint8_t kind);
 // Frees everything the node owns, depth first, without recursion so that a deep tree cannot
