@@ -32,8 +32,10 @@ SPropValue MissingProp(ULONG tag) {
     return v;
 }
 
-// One value per asked tag from what the object has; absent ones as PT_ERROR values.
-HRESULT AnswerProps(const SPropTagArray& tags, const std::vector<SPropValue>& available,
+// One value per asked tag from what the object has; absent ones as PT_ERROR values. The values
+// are moved out of available, which is the caller's own copy (a row is fetched once); a tag asked
+// for twice is copied, so that both answers hold it.
+HRESULT AnswerProps(const SPropTagArray& tags, std::vector<SPropValue>& available,
                     std::vector<SPropValue>& values) {
     values.clear();
     values.reserve(tags.size());
@@ -44,11 +46,18 @@ HRESULT AnswerProps(const SPropTagArray& tags, const std::vector<SPropValue>& av
         if (found == available.end()) {
             values.push_back(MissingProp(tag));
             missing = true;
+        } else if (std::count(tags.begin(), tags.end(), tag) == 1) {
+            values.push_back(std::move(*found));
         } else {
             values.push_back(*found);
         }
     }
     return missing ? MAPI_W_ERRORS_RETURNED : S_OK;
+}
+
+HRESULT AnswerProps(const SPropTagArray& tags, std::vector<SPropValue>&& available,
+                    std::vector<SPropValue>& values) {
+    return AnswerProps(tags, available, values);
 }
 
 std::u16string FoldedName(std::u16string_view name) {
@@ -99,8 +108,9 @@ HRESULT IMAPITable::QueryRows(LONG rowCount, ULONG, SRowSet& rows) {
     std::size_t end = std::min(rows_.size(), position_ + static_cast<std::size_t>(rowCount));
     for (; position_ < end; ++position_) {
         SRow row;
+        // Rows are fetched once, in order, so each is handed over rather than copied.
         if (columns_.empty()) {
-            row.lpProps = rows_[position_];
+            row.lpProps = std::move(rows_[position_]);
         } else {
             AnswerProps(columns_, rows_[position_], row.lpProps);
         }

@@ -83,11 +83,11 @@ void ReadFirstRecipient(IMessage& message, SmsMessageData& data) {
     if (FAILED(table->QueryRows(1, 0, rows))) return;
     SmsRecipient recipient;
     if (!rows.empty()) {
-        for (const SPropValue& value : rows[0].lpProps) {
+        for (SPropValue& value : rows[0].lpProps) {
             if (value.ulPropTag == PR_DISPLAY_NAME_W)
-                AssignLimited(recipient.name, value.lpszW, kSmsAddressMax);
+                TakeLimited(recipient.name, std::move(value.lpszW), kSmsAddressMax);
             else if (value.ulPropTag == PR_EMAIL_ADDRESS_W)
-                AssignLimited(recipient.address, value.lpszW, kSmsAddressMax);
+                TakeLimited(recipient.address, std::move(value.lpszW), kSmsAddressMax);
         }
     }
     data.recipients.push_back(std::move(recipient));
