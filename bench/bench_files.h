@@ -6,6 +6,7 @@
 
 #include <stdlib.h>
 #include <time.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -74,9 +75,11 @@ inline int RecordCount(int standard) {
     return count > 0 ? count : standard;
 }
 
-// The bytes of the file a writer made, written again in one buffered write to a new file.
+// The bytes of the file a writer made, written again in one buffered write to a new file; with
+// synced, flushed and synced to the disk as the writers' own files are before they take an old
+// file's place.
 inline Seconds PlainWriteSeconds(const std::filesystem::path& path,
-                                 const std::filesystem::path& written) {
+                                 const std::filesystem::path& written, bool synced = false) {
     std::string bytes(std::filesystem::file_size(written), '\0');
     if (std::FILE* in = std::fopen(written.c_str(), "rb")) {
         std::size_t got = std::fread(bytes.data(), 1, bytes.size(), in);
@@ -89,6 +92,7 @@ inline Seconds PlainWriteSeconds(const std::filesystem::path& path,
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return {};
     std::fwrite(bytes.data(), 1, bytes.size(), file);
+    if (synced && std::fflush(file) == 0) fsync(fileno(file));
     std::fclose(file);
     return watch.Elapsed();
 }

@@ -4,8 +4,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -20,28 +18,6 @@ namespace {
 using namespace bench_files;
 
 const int kContacts = RecordCount(100000);
-
-// The plain write of the same bytes followed by fsync. The writer syncs its temporary file
-// before it takes the old file's place, which a plain write does not; by wall time this is the
-// like-for-like baseline.
-Seconds PlainSyncedWriteSeconds(const std::filesystem::path& path,
-                                const std::filesystem::path& written) {
-    std::string bytes(std::filesystem::file_size(written), '\0');
-    if (std::FILE* in = std::fopen(written.c_str(), "rb")) {
-        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), in));
-        std::fclose(in);
-    }
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    Stopwatch watch;
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return {};
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fflush(file);
-    fsync(fileno(file));
-    std::fclose(file);
-    return watch.Elapsed();
-}
 
 const ContactList& FullList() {
     static const ContactList list = FullContactList(kContacts);
@@ -60,7 +36,7 @@ void BM_WriteVcard(benchmark::State& state) {
         Seconds s = watch.Elapsed();
         bytes = std::filesystem::file_size(dir / "contacts.vcf");
         plain += PlainWriteSeconds(dir / "plain.bin", dir / "contacts.vcf");
-        synced += PlainSyncedWriteSeconds(dir / "plain.bin", dir / "contacts.vcf");
+        synced += PlainWriteSeconds(dir / "plain.bin", dir / "contacts.vcf", true);
         spent += s;
         state.SetIterationTime(s.wall);
     }
