@@ -39,6 +39,9 @@ constexpr std::u16string_view kLoadFailed = u"Load SMS failed.";
 
 struct SmsDialogState : FilePageState {
     SmsTree* tree = nullptr;
+    // What the loaded file held that is no message (an Android XML's MMS, calls, unknown
+    // attributes), said again when its messages are restored.
+    std::u16string skippedInFile;
 };
 
 SmsDialogState& State(HWND dialog) {
@@ -166,8 +169,11 @@ void LoadDataFile(HWND dialog) {
         return;
     }
     ClearSmsTree(Tree(dialog));
+    State(dialog).skippedInFile.clear();
     SetDlgItemText(dialog, kSmsPathBox, ofn.file);
-    const ResultCode result = Run(dialog, OperationKind::LoadSmsDataFile, ofn.file);
+    OperationSummary loaded;
+    const ResultCode result = Run(dialog, OperationKind::LoadSmsDataFile, ofn.file, &loaded);
+    if (result == 0) State(dialog).skippedInFile = SummarySkippedLine(loaded);
     if (result != 0) {
         Warn(dialog, ResultMessage(result));
     } else if (!FillList(dialog)) {
@@ -203,10 +209,11 @@ void Finish(HWND dialog) {
         Warn(dialog, ResultMessage(result));
         return;
     }
-    MessageBox(
-        dialog,
-        SuccessTextWithSummary(backup ? u"Export succeeded." : u"Import succeeded.", summary),
-        u"Success", MB_ICONINFORMATION);
+    std::u16string text =
+        SuccessTextWithSummary(backup ? u"Export succeeded." : u"Import succeeded.", summary);
+    if (!backup && !State(dialog).skippedInFile.empty())
+        text += u"\n" + State(dialog).skippedInFile;
+    MessageBox(dialog, text, u"Success", MB_ICONINFORMATION);
     EndFilePage(Steps(), dialog, kDoneKey);
 }
 

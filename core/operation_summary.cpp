@@ -24,10 +24,11 @@ constexpr Noun kMessages{u"message", u"messages"};
 constexpr Noun kSimEntries{u"SIM entry", u"SIM entries"};
 constexpr Noun kPhoneContacts{u"phone contact", u"phone contacts"};
 
-void AppendCount(std::u16string& line, SummaryCount count, Noun noun, std::u16string_view after) {
+void AppendCount(std::u16string& line, SummaryCount count, Noun noun, std::u16string_view after,
+                 bool optional = false) {
     std::u16string what(count == 1 ? noun.one : noun.many);
     what.append(after);
-    AppendCount(line, count, what);
+    AppendCount(line, count, what, optional);
 }
 
 void AppendStore(std::u16string& line, std::u16string_view name, const StoreRestoreCounts& c) {
@@ -145,8 +146,9 @@ std::u16string SummarySkippedLine(const OperationSummary& summary) {
     constexpr Noun kElements{u"element that is no SMS", u"elements that are no SMS"};
     constexpr Noun kAttributes{u"unknown attribute", u"unknown attributes"};
     std::u16string line;
-    AppendCount(line, c.skippedElements, kElements, u" (MMS, calls, incomplete messages)");
-    AppendCount(line, c.skippedAttributes, kAttributes, u"");
+    // Only what there was: a file with MMS but no odd attribute does not list "0 unknown".
+    AppendCount(line, c.skippedElements, kElements, u" (MMS, calls, incomplete messages)", true);
+    AppendCount(line, c.skippedAttributes, kAttributes, u"", true);
     return u"Skipped in the file: " + line + u".";
 }
 

@@ -406,4 +406,25 @@ TEST_F(SmsDialogTest, AndroidXmlTypeSavesAndRestoresEndToEnd) {
     EXPECT_EQ(TextsInStore(), saved);
 }
 
+// What an Android XML held that is no message is said in the restore's box, as velloro-cli says it.
+TEST_F(SmsDialogTest, RestoreBoxSaysWhatTheXmlHeldBesideMessages) {
+    const auto file = files_ / "other.xml";
+    WriteBytes(file,
+               "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\n<smses count=\"1\">\n"
+               "<sms address=\"+111\" date=\"1700000000000\" type=\"1\" body=\"Hi\" />\n"
+               "<mms date=\"1\" />\n</smses>\n");
+    driver().messageBoxes.clear();
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(file.string()), 2});
+    RunSteps({[&] {
+        HWND dlg = TopDialog();
+        ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
+        ASSERT_TRUE(PressDoneButton());
+    }});
+    EXPECT_EQ(Open(kSmsTemplate, SmsDialogFor(smsTree_), kRestore), kDoneKey);
+    ASSERT_EQ(BoxTexts().size(), 1u);
+    EXPECT_EQ(BoxTexts()[0],
+              u"Import succeeded.\n0 folders created, 1 opened; 1 message created.\nSkipped in the "
+              u"file: 1 element that is no SMS (MMS, calls, incomplete messages).");
+}
+
 }  // namespace
