@@ -112,6 +112,10 @@ bool PhoneDb::BeginWriteCall() {
         !Flush())
         return false;
     if (group_ == GroupState::Idle) {
+        // A job that writes goes back to the same index pages over and over; a larger page cache
+        // keeps it from reading them again (a third of a restore's time). A job that only reads
+        // visits each page about once, and the larger cache would only cost it memory.
+        if (!writeCache_) writeCache_ = Exec("PRAGMA cache_size=-16384");
         if (!Exec("BEGIN IMMEDIATE")) return false;
         group_ = GroupState::Writing;
         groupCalls_ = 0;
@@ -142,8 +146,6 @@ void PhoneDb::Abandon() {
 }
 
 void PhoneDb::EnableGrouping() {
-    // A job walks whole tables and indexes; a larger page cache keeps it from reading pages back.
-    Exec("PRAGMA cache_size=-16384");
     group_ = GroupState::Idle;
 }
 

@@ -139,6 +139,7 @@ class PhoneDb {
     int groupCalls_ = 0;
     int openCalls_ = 0;
     int heldItems_ = 0;
+    bool writeCache_ = false;
     std::chrono::steady_clock::time_point groupStart_;
 };
 
