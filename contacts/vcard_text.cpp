@@ -127,11 +127,24 @@ bool IsAscii(std::string_view bytes) {
     return true;
 }
 
-bool IsValidUtf8(std::string_view bytes) {
+std::u16string DecodeVcardCharset(std::string_view bytes, std::string_view charset) {
+    std::u16string out;
+    DecodeVcardCharsetInto(bytes, charset, false, out);
+    return out;
+}
+
+namespace {
+
+// Well-formed UTF-8 into out's room (no unit more than there are bytes), checked as it is
+// decoded: false at the first ill-formed sequence, with out then of no use.
+bool DecodeUtf8IfValid(std::string_view bytes, std::u16string& out) {
+    out.resize(bytes.size());
+    char16_t* to = out.data();
     std::size_t i = 0;
     while (i < bytes.size()) {
         auto lead = static_cast<unsigned char>(bytes[i]);
         if (lead < 0x80) {
+            *to++ = lead;
             ++i;
             continue;
         }
@@ -149,35 +162,6 @@ bool IsValidUtf8(std::string_view bytes) {
         if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
             (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
             return false;
-        i += length;
-    }
-    return true;
-}
-
-std::u16string DecodeVcardCharset(std::string_view bytes, std::string_view charset) {
-    std::u16string out;
-    DecodeVcardCharsetInto(bytes, charset, false, out);
-    return out;
-}
-
-namespace {
-
-// Well-formed UTF-8 into out's room: no unit more than there are bytes.
-void DecodeValidUtf8(std::string_view bytes, std::u16string& out) {
-    out.resize(bytes.size());
-    char16_t* to = out.data();
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        auto lead = static_cast<unsigned char>(bytes[i]);
-        if (lead < 0x80) {
-            *to++ = lead;
-            ++i;
-            continue;
-        }
-        std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
-        char32_t cp = lead & (0x7F >> length);
-        for (std::size_t k = 1; k < length; ++k)
-            cp = cp << 6 | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
         if (cp >= 0x10000) {
             cp -= 0x10000;
             *to++ = static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -188,6 +172,7 @@ void DecodeValidUtf8(std::string_view bytes, std::u16string& out) {
         i += length;
     }
     out.resize(static_cast<std::size_t>(to - out.data()));
+    return true;
 }
 
 }  // namespace
@@ -209,9 +194,7 @@ void DecodeVcardCharsetInto(std::string_view bytes, std::string_view charset, bo
                                                  "WINDOWS-1252", "CP1252"});
     if (ansi) {
         out = AnsiToUtf16(bytes);
-    } else if (IsValidUtf8(bytes)) {
-        DecodeValidUtf8(bytes, out);
-    } else {
+    } else if (!DecodeUtf8IfValid(bytes, out)) {
         // Ill-formed bytes are UTF-8 only when the value says so; they then decode with
         // replacement characters.
         out = utf8 ? Utf8ToUtf16(bytes) : AnsiToUtf16(bytes);

@@ -18,9 +18,6 @@ void DecodeQuotedPrintableInto(std::string_view bytes, std::string& out);
 // True when every byte is ASCII.
 bool IsAscii(std::string_view bytes);
 
-// True when the bytes are well-formed UTF-8.
-bool IsValidUtf8(std::string_view bytes);
-
 // Bytes of a value as text: charset UTF-8, ISO-8859-1 or Windows-1252 (ISO-8859-1 is read as
 // Windows-1252, its superset, as address books that claim it mean); no charset or an unknown
 // one: UTF-8 when the bytes are well-formed UTF-8, else Windows-1252.
