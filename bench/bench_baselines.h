@@ -57,12 +57,17 @@ inline double PlainReadSeconds(const std::filesystem::path& path) {
     return SecondsSince(start);
 }
 
+// A phone file and what SQLite and the job lock keep beside it.
+inline void RemovePhoneFile(const std::string& path) {
+    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
+        std::filesystem::remove(path + suffix);
+}
+
 // Makes an empty phone at path and times insert(db) inside one transaction, with the phone's
 // own journal settings.
 inline double SqliteInsertSeconds(const std::string& path,
                                   const std::function<void(sqlite3*)>& insert) {
-    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
-        std::filesystem::remove(path + suffix);
+    RemovePhoneFile(path);
     std::string error;
     if (!CreatePhoneFile(path, SimSetup{}, false, false, error)) return 0;
     sqlite3* db = nullptr;
@@ -75,8 +80,7 @@ inline double SqliteInsertSeconds(const std::string& path,
     sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
     double seconds = SecondsSince(start);
     sqlite3_close(db);
-    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
-        std::filesystem::remove(path + suffix);
+    RemovePhoneFile(path);
     return seconds;
 }
 

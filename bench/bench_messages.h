@@ -1,10 +1,15 @@
 #pragma once
-// The message the store benchmarks fill a phone with, i-th of its folder: every third one sent to
-// a contact, the rest received from one, so the reads meet both shapes.
+// The phones the store benchmarks read: folders below the top one, filled with one message
+// shape (every third one sent to a contact, the rest received from one, so the reads meet both).
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "bench/bench_baselines.h"
+#include "platform/phone/phone_db.h"
 #include "platform/phone/phone_editor.h"
 #include "platform/text.h"
 
@@ -21,4 +26,25 @@ inline PhoneMessageSpec BenchMessage(int i) {
     m.size = 40;
     m.flags = 1;
     return m;
+}
+
+// A new phone at path with each named folder holding its count of messages, in one transaction.
+inline bool FillBenchPhone(const std::string& path,
+                           const std::vector<std::pair<std::u16string, int>>& folders) {
+    bench::RemovePhoneFile(path);
+    std::string error;
+    if (!CreatePhoneFile(path, SimSetup{}, false, false, error)) return false;
+    auto db = OpenPhoneDb(path, error);
+    if (!db) return false;
+    Transaction tx(*db);
+    auto top = SmsTopFolder(*db, error);
+    if (!top) return false;
+    for (const auto& [name, count] : folders) {
+        auto folder = AddFolderPath(*db, *top, {name}, error);
+        if (!folder) return false;
+        for (int i = 0; i < count; ++i) {
+            if (!AddMessage(*db, *folder, BenchMessage(i), error)) return false;
+        }
+    }
+    return tx.Commit();
 }

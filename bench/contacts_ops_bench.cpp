@@ -25,11 +25,6 @@ std::string BenchPath(const std::string& name) {
         .string();
 }
 
-void RemovePhone(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
-        std::filesystem::remove(path + suffix);
-}
-
 // Contact i: a full name, a company, two numbers and an address, as real address books hold.
 void AddNumbered(ContactList& list, int i) {
     PhoneContactRecord r;
@@ -75,7 +70,7 @@ void BM_RestoreIntoAFullPhone(benchmark::State& state) {
     // The phone holds contacts 0..19999; the backup holds 10000..29999.
     std::string seeded = BenchPath("seeded.db");
     std::string phone = BenchPath("phone.db");
-    RemovePhone(seeded);
+    bench::RemovePhoneFile(seeded);
     std::string error;
     if (!CreatePhoneFile(seeded, SimSetup{}, false, false, error)) {
         state.SkipWithError(error.c_str());
@@ -94,7 +89,7 @@ void BM_RestoreIntoAFullPhone(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         baseline += NewRowsBaseline(kContacts, kContacts / 2);
-        RemovePhone(phone);
+        bench::RemovePhoneFile(phone);
         std::filesystem::copy_file(seeded, phone);
         if (std::filesystem::exists(seeded + "-wal"))
             std::filesystem::copy_file(seeded + "-wal", phone + "-wal");
@@ -108,8 +103,8 @@ void BM_RestoreIntoAFullPhone(benchmark::State& state) {
     state.counters["contacts/s"] =
         benchmark::Counter(kContacts, benchmark::Counter::kIsIterationInvariantRate);
     SetPhonePath("");
-    RemovePhone(seeded);
-    RemovePhone(phone);
+    bench::RemovePhoneFile(seeded);
+    bench::RemovePhoneFile(phone);
     std::filesystem::remove(Utf16ToUtf8(existing));
     std::filesystem::remove(Utf16ToUtf8(backup));
 }

@@ -23,14 +23,9 @@ std::string BenchPhonePath(const char* name) {
         .string();
 }
 
-void RemovePhone(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
-        std::filesystem::remove(path + suffix);
-}
-
 std::string MakePhone(const char* name) {
     std::string path = BenchPhonePath(name);
-    RemovePhone(path);
+    bench::RemovePhoneFile(path);
     std::string error;
     if (!CreatePhoneFile(path, SimSetup{}, false, false, error)) return {};
     auto db = OpenPhoneDb(path, error);
@@ -115,7 +110,7 @@ void BM_ReadEveryPropertyOf100kMessages(benchmark::State& state) {
         benchmark::DoNotOptimize(read);
         state.counters["messages"] = static_cast<double>(read);
     }
-    RemovePhone(path);
+    bench::RemovePhoneFile(path);
 }
 BENCHMARK(BM_ReadEveryPropertyOf100kMessages)->Unit(benchmark::kMillisecond)->Iterations(1);
 
@@ -199,7 +194,7 @@ void BM_Save20kContactsOneAtATime(benchmark::State& state) {
         CoUninitialize();
         seconds += bench::SecondsSince(start);
         state.PauseTiming();
-        RemovePhone(path);
+        bench::RemovePhoneFile(path);
         baseline += ContactRowsBaseline(20000);
         state.ResumeTiming();
     }
@@ -242,7 +237,7 @@ void BM_Create5kMessagesWithProperties(benchmark::State& state) {
         open = OpenStore{};  // the job's end: its last group commits
         seconds += bench::SecondsSince(start);
         state.PauseTiming();
-        RemovePhone(path);
+        bench::RemovePhoneFile(path);
         baseline += MessageRowsBaseline(5000);
         state.ResumeTiming();
     }

@@ -27,28 +27,11 @@ std::string StoreBenchPath(const char* name) {
         .string();
 }
 
-void RemovePhoneFile(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
-        std::filesystem::remove(path + suffix);
-}
-
 bool FillStorePhone(const std::string& path, int folders = kStoreFolders) {
-    RemovePhoneFile(path);
-    std::string error;
-    if (!CreatePhoneFile(path, SimSetup{}, false, false, error)) return false;
-    auto db = OpenPhoneDb(path, error);
-    if (!db) return false;
-    Transaction tx(*db);
-    auto top = SmsTopFolder(*db, error);
-    if (!top) return false;
-    for (int f = 0; f < folders; ++f) {
-        auto folder = AddFolderPath(*db, *top, {u"Folder " + DecimalText(f)}, error);
-        if (!folder) return false;
-        for (int i = 0; i < kStoreMessages / folders; ++i) {
-            if (!AddMessage(*db, *folder, BenchMessage(i), error)) return false;
-        }
-    }
-    return tx.Commit();
+    std::vector<std::pair<std::u16string, int>> named;
+    for (int f = 0; f < folders; ++f)
+        named.emplace_back(u"Folder " + DecimalText(f), kStoreMessages / folders);
+    return FillBenchPhone(path, named);
 }
 
 void BM_ReadStoreAndSaveDataFile(benchmark::State& state) {
@@ -75,7 +58,7 @@ void BM_ReadStoreAndSaveDataFile(benchmark::State& state) {
         state.counters["save_msgs_per_s"] = kStoreMessages / writeSeconds;
     }
     SetPhonePath("");
-    RemovePhoneFile(phone);
+    bench::RemovePhoneFile(phone);
     std::filesystem::remove(file);
 }
 BENCHMARK(BM_ReadStoreAndSaveDataFile)->Unit(benchmark::kMillisecond)->Iterations(1);
@@ -108,7 +91,7 @@ void BM_RestoreSkippingExisting(benchmark::State& state) {
         state.counters["ratio_to_read"] = skipSeconds / readSeconds;
     }
     SetPhonePath("");
-    RemovePhoneFile(phone);
+    bench::RemovePhoneFile(phone);
 }
 BENCHMARK(BM_RestoreSkippingExisting)->Unit(benchmark::kMillisecond)->Iterations(1);
 

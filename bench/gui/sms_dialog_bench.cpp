@@ -47,33 +47,14 @@ std::filesystem::path BenchPath(const std::string& name) {
            ("velloro-bench-gui-" + std::to_string(getpid()) + "-" + name);
 }
 
-void RemovePhoneFile(const std::string& path) {
-    for (const char* suffix : {"", "-wal", "-shm", "-lock"})
-        std::filesystem::remove(path + suffix);
-}
-
 // Four folders: "Big" with 80% of the messages, three others sharing the rest.
 bool FillPhone(const std::string& path, int messages) {
-    RemovePhoneFile(path);
-    std::string error;
-    if (!CreatePhoneFile(path, SimSetup{}, false, false, error)) return false;
-    auto db = OpenPhoneDb(path, error);
-    if (!db) return false;
-    Transaction tx(*db);
-    auto top = SmsTopFolder(*db, error);
-    if (!top) return false;
     const int big = messages / 5 * 4;
-    const int counts[] = {big, (messages - big) / 3, (messages - big) / 3,
-                          messages - big - 2 * ((messages - big) / 3)};
-    const char16_t* names[] = {u"Big", u"Inbox", u"Sent Items", u"Archive"};
-    for (int f = 0; f < 4; ++f) {
-        auto folder = AddFolderPath(*db, *top, {names[f]}, error);
-        if (!folder) return false;
-        for (int i = 0; i < counts[f]; ++i) {
-            if (!AddMessage(*db, *folder, BenchMessage(i), error)) return false;
-        }
-    }
-    return tx.Commit();
+    const int rest = (messages - big) / 3;
+    return FillBenchPhone(path, {{u"Big", big},
+                                 {u"Inbox", rest},
+                                 {u"Sent Items", rest},
+                                 {u"Archive", messages - big - 2 * rest}});
 }
 
 struct Figures {
@@ -189,7 +170,7 @@ void BM_SmsPage(benchmark::State& state) {
         state.counters["records_per_s"] = messages / f.open;
         state.SetIterationTime(f.open);
     }
-    RemovePhoneFile(phone);
+    bench::RemovePhoneFile(phone);
     std::filesystem::remove(BenchPath("cli.dat"));
     std::filesystem::remove(target.string() + ".dat");
 }
