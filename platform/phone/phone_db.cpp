@@ -52,11 +52,52 @@ bool Statement::Step() {
     return false;
 }
 
+namespace {
+
+// The payload bits a UTF-8 lead byte carries, as SQLite reads them.
+constexpr std::uint32_t LeadBits(unsigned char lead) {
+    if (lead < 0xE0) return lead & 0x1Fu;
+    if (lead < 0xF0) return lead & 0x0Fu;
+    if (lead < 0xF8) return lead & 0x07u;
+    if (lead < 0xFC) return lead & 0x03u;
+    return lead < 0xFE ? lead & 0x01u : 0u;
+}
+
+}  // namespace
+
+// The same units sqlite3_column_text16 gives, ill-formed bytes included, without the library's
+// converted copy: a message read decodes every text column it has.
+std::u16string DecodeStoredText(std::string_view bytes) {
+    std::u16string units(bytes.size(), u'\0');  // never more units than bytes
+    auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = in + bytes.size();
+    char16_t* out = units.data();
+    while (in < end) {
+        std::uint32_t c = *in++;
+        if (c >= 0xC0) {
+            c = LeadBits(static_cast<unsigned char>(c));
+            while (in < end && (*in & 0xC0) == 0x80)
+                c = (c << 6) + (0x3Fu & *in++);
+            if (c < 0x80 || (c & 0xFFFFF800u) == 0xD800 || (c & 0xFFFFFFFEu) == 0xFFFE) c = 0xFFFD;
+        }
+        if (c <= 0xFFFF) {
+            *out++ = static_cast<char16_t>(c);
+        } else {
+            // SQLite's bit arithmetic, so values past U+10FFFF come out as it gives them.
+            *out++ = static_cast<char16_t>(((c >> 10) & 0x3F) + (((c - 0x10000) >> 10) & 0xC0) +
+                                           ((0xD8 + (((c - 0x10000) >> 18) & 0x03)) << 8));
+            *out++ = static_cast<char16_t>((c & 0xFF) + ((0xDC + ((c >> 8) & 0x03)) << 8));
+        }
+    }
+    units.resize(static_cast<std::size_t>(out - units.data()));
+    return units;
+}
+
 std::u16string Statement::Text16(int column) const {
-    auto* text = static_cast<const char16_t*>(sqlite3_column_text16(stmt_, column));
+    auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     if (text == nullptr) return {};
-    return std::u16string(
-        text, static_cast<std::size_t>(sqlite3_column_bytes16(stmt_, column)) / sizeof(char16_t));
+    return DecodeStoredText(
+        std::string_view(text, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column))));
 }
 
 std::string Statement::Text(int column) const {

@@ -16,6 +16,9 @@
 constexpr int kPhoneSchemaVersion = 1;
 constexpr std::string_view kPhoneFormatName = "velloro-phone";
 
+// The UTF-16 units of text the phone stored as UTF-8, decoded exactly as SQLite decodes it.
+std::u16string DecodeStoredText(std::string_view bytes);
+
 // A prepared statement; Reset() readies it for the next use with fresh bindings.
 class Statement {
   public:
