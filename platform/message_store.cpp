@@ -4,6 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "platform/phone/message_read_ahead.h"
 #include "platform/phone/message_rows.h"
 #include "platform/phone/phone_db.h"
 #include "platform/phone/phone_location.h"
@@ -19,6 +20,7 @@ struct FolderNames {
 struct MapiState {
     std::shared_ptr<PhoneConnection> phone;
     std::unordered_map<std::int64_t, FolderNames> folderNames;
+    MessageReadAhead readAhead;
     PhoneDb& db() { return *phone->db; }
     FaultSet& faults() { return phone->faults; }
 };
@@ -197,7 +199,7 @@ HRESULT IMessage::OpenProperty(ULONG tag, const IID& iid, ULONG, ULONG, MapiPtr<
 
 HRESULT IMessage::GetRecipientTable(ULONG, MapiPtr<IMAPITable>& table) {
     table.reset();
-    auto stored = LoadRecipientRows(state_->db(), id_);
+    auto stored = state_->readAhead.Recipients(state_->db(), id_);
     if (!stored) return MAPI_E_CALL_FAILED;
     std::vector<std::vector<SPropValue>> rows;
     rows.reserve(stored->size());
@@ -325,7 +327,7 @@ HRESULT IMsgStore::OpenEntry(const EntryId& id, const IID*, ULONG, MapiEntry& en
     if (ParseEntryId(db, id, EntryKind::Message, rowId)) {
         if (state_->faults().Trips(FaultPoint::SmsMessage)) return MAPI_E_NOT_FOUND;
         std::vector<StoredProp> props;
-        RowRead read = LoadMessage(db, rowId, props);
+        RowRead read = state_->readAhead.Load(db, rowId, props);
         if (read == RowRead::Failed) return MAPI_E_CALL_FAILED;
         if (read == RowRead::Missing) return MAPI_E_NOT_FOUND;
         entry.objType = MAPI_MESSAGE;

@@ -42,6 +42,8 @@ bool BindValue(Statement& stmt, int index, const SPropValue& value) {
     }
 }
 
+}  // namespace
+
 SPropValue ColumnValue(const Statement& stmt, ULONG tag, int column) {
     SPropValue v;
     v.ulPropTag = tag;
@@ -63,8 +65,6 @@ SPropValue ColumnValue(const Statement& stmt, ULONG tag, int column) {
     }
     return v;
 }
-
-}  // namespace
 
 EntryId MakeEntryId(const PhoneDb& db, EntryKind kind, std::int64_t rowId) {
     EntryId id(kEntryIdSize, 0);

@@ -40,6 +40,10 @@ struct StoredProp {
     bool streamOnly = false;
 };
 
+class Statement;
+// The value of a stored property of type PROP_TYPE(tag) in the statement's column.
+SPropValue ColumnValue(const Statement& stmt, ULONG tag, int column);
+
 std::optional<std::int64_t> InsertStore(PhoneDb& db, std::u16string_view name);
 std::optional<std::vector<StoreRow>> ListStores(PhoneDb& db);
 std::optional<StoreRow> FindStore(PhoneDb& db, std::int64_t storeId);

@@ -90,6 +90,8 @@ std::u16string DecodeStoredText(std::string_view bytes) {
         }
     }
     units.resize(static_cast<std::size_t>(out - units.data()));
+    // Texts end up in long-lived trees and lists; they keep no room they do not use.
+    if (units.size() != bytes.size()) units.shrink_to_fit();
     return units;
 }
 
@@ -140,6 +142,12 @@ void PhoneDb::BeginReadIfIdle() {
     if (group_ == GroupState::Idle && Exec("BEGIN")) group_ = GroupState::Reading;
 }
 
+bool PhoneDb::InReadSnapshot(std::uint64_t& snapshot) {
+    BeginReadIfIdle();
+    snapshot = snapshot_;
+    return group_ == GroupState::Reading;
+}
+
 bool PhoneDb::GroupDue() const {
     return groupCalls_ >= kGroupCalls ||
            std::chrono::steady_clock::now() - groupStart_ >= kGroupTime;
@@ -148,6 +156,7 @@ bool PhoneDb::GroupDue() const {
 bool PhoneDb::BeginWriteCall() {
     // A read transaction cannot be trusted to upgrade (another writer may have moved on), so it
     // ends before the write lock is taken.
+    ++snapshot_;
     if (group_ == GroupState::Reading && !Flush()) return false;
     if (group_ == GroupState::Writing && openCalls_ == 0 && heldItems_ == 0 && GroupDue() &&
         !Flush())
@@ -173,6 +182,7 @@ void PhoneDb::EndWriteCall(bool committed) {
 
 bool PhoneDb::Flush() {
     if (group_ != GroupState::Reading && group_ != GroupState::Writing) return true;
+    ++snapshot_;
     bool ok = Exec("COMMIT");
     // A commit that failed leaves nothing half done: the group is undone as a whole.
     if (!ok && sqlite3_get_autocommit(db_.get()) == 0) Exec("ROLLBACK");
@@ -182,6 +192,7 @@ bool PhoneDb::Flush() {
 
 void PhoneDb::Abandon() {
     if (group_ != GroupState::Reading && group_ != GroupState::Writing) return;
+    ++snapshot_;
     if (sqlite3_get_autocommit(db_.get()) == 0) Exec("ROLLBACK");
     group_ = GroupState::Idle;
 }

@@ -122,6 +122,9 @@ class PhoneDb {
     // Undoes an open group or read, as a commit the disk refused would.
     void Abandon();
     bool HoldsItems() const { return heldItems_ > 0; }
+    // True while the job's connection reads inside one snapshot; snapshot then names it, and it
+    // is never named again once a write or a commit has ended it. A plain connection has none.
+    bool InReadSnapshot(std::uint64_t& snapshot);
 
   private:
     void BeginReadIfIdle();
@@ -143,6 +146,7 @@ class PhoneDb {
     int openCalls_ = 0;
     int heldItems_ = 0;
     bool writeCache_ = false;
+    std::uint64_t snapshot_ = 1;
     std::chrono::steady_clock::time_point groupStart_;
 };
 

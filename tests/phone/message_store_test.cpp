@@ -2,6 +2,7 @@
 
 #include "phone_fixture.h"
 #include "platform/phone/message_rows.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -248,6 +249,151 @@ TEST_F(MessageStoreTest, IdentifiersAreCheckedWholeAndNeverCut) {
     MapiPtr<IMsgStore> otherStore;
     ASSERT_EQ(other->OpenMsgStore(0, rows.at(0).lpProps.at(1).bin, nullptr, 0, otherStore), S_OK);
     EXPECT_EQ(otherStore->OpenEntry(id, nullptr, 0, entry), MAPI_E_INVALID_ENTRYID);
+}
+
+}  // namespace
+
+namespace {
+
+// Messages of two folders created in turns, so each folder's rows interleave with the other's.
+class ReadOrderTest : public MessageStoreTest {
+  protected:
+    static constexpr int kEach = 30;
+
+    void Fill() {
+        for (const char16_t* name : {u"A", u"B"}) {
+            MapiPtr<IMAPIFolder> folder;
+            ASSERT_EQ(topFolder_->CreateFolder(FOLDER_GENERIC, name, nullptr, nullptr, MAPI_UNICODE,
+                                               folder),
+                      S_OK);
+            folders_.push_back(folder);
+        }
+        for (int i = 0; i < kEach; ++i) {
+            for (std::size_t f = 0; f < 2; ++f) {
+                MapiPtr<IMessage> message;
+                ASSERT_EQ(folders_[f]->CreateMessage(nullptr, 0, message), S_OK);
+                if (i == 7) continue;  // a message without any property
+                ASSERT_EQ(message->SetProps({TextProp(PR_SUBJECT_W, Subject(f, i))}), S_OK);
+                if (i % 3 == 0) {
+                    ADRLIST list = {{{TextProp(PR_EMAIL_ADDRESS_W, Subject(f, i) + u"@")}}};
+                    ASSERT_EQ(message->ModifyRecipients(MODRECIP_ADD, list), S_OK);
+                }
+            }
+        }
+    }
+
+    // Ends the job that wrote, and starts one that reads, as a backup after a restore would.
+    void Reopen() {
+        folders_.clear();
+        topFolder_.reset();
+        store_.reset();
+        session_.reset();
+        Logon();
+        MapiPtr<IMAPITable> hierarchy;
+        ASSERT_EQ(topFolder_->GetHierarchyTable(0, hierarchy), S_OK);
+        std::vector<std::size_t> batches;
+        for (const EntryId& id : ListTable(*hierarchy, batches)) {
+            MapiEntry entry;
+            ASSERT_EQ(store_->OpenEntry(id, nullptr, 0, entry), S_OK);
+            folders_.push_back(entry.folder);
+        }
+        ASSERT_EQ(folders_.size(), 2u);
+    }
+
+    static std::u16string Subject(std::size_t folder, int i) {
+        return (folder == 0 ? u"A" : u"B") + Utf8ToUtf16(std::to_string(i));
+    }
+
+    std::vector<EntryId> Contents(std::size_t folder) {
+        MapiPtr<IMAPITable> table;
+        EXPECT_EQ(folders_[folder]->GetContentsTable(0, table), S_OK);
+        std::vector<std::size_t> batches;
+        return ListTable(*table, batches);
+    }
+
+    // The subject (empty when it has none) and the recipients' addresses of a message.
+    static std::pair<std::u16string, std::vector<std::u16string>> Read(IMessage& message) {
+        std::vector<SPropValue> values;
+        message.GetProps({PR_SUBJECT_W}, 0, values);
+        std::u16string subject = values.at(0).ulPropTag == PR_SUBJECT_W ? values[0].lpszW : u"";
+        MapiPtr<IMAPITable> table;
+        EXPECT_EQ(message.GetRecipientTable(0, table), S_OK);
+        std::vector<std::u16string> addresses;
+        SRowSet rows;
+        while (table->QueryRows(10, 0, rows) == S_OK && !rows.empty())
+            for (const SRow& row : rows)
+                addresses.push_back(row.lpProps.at(0).lpszW);
+        return {subject, addresses};
+    }
+
+    void ExpectAsWritten(const EntryId& id, std::size_t folder, int i) {
+        auto [subject, addresses] = Read(*OpenMessage(id));
+        EXPECT_EQ(subject, i == 7 ? u"" : Subject(folder, i)) << i;
+        std::vector<std::u16string> expected;
+        if (i % 3 == 0 && i != 7) expected.push_back(Subject(folder, i) + u"@");
+        EXPECT_EQ(addresses, expected) << i;
+    }
+
+    std::vector<MapiPtr<IMAPIFolder>> folders_;
+};
+
+TEST_F(ReadOrderTest, MessagesReadInAnyOrderAreThoseStored) {
+    Logon();
+    Fill();
+    Reopen();
+    auto a = Contents(0);
+    auto b = Contents(1);
+    ASSERT_EQ(a.size(), static_cast<std::size_t>(kEach));
+    ASSERT_EQ(b.size(), static_cast<std::size_t>(kEach));
+    for (int i = 0; i < kEach; ++i)
+        ExpectAsWritten(a[static_cast<std::size_t>(i)], 0, i);
+    for (int i = kEach - 1; i >= 0; --i)
+        ExpectAsWritten(b[static_cast<std::size_t>(i)], 1, i);
+    // Skipping ahead, going back, and the same message twice in a row.
+    for (int i : {0, 1, 2, 20, 21, 5, 5, 29, 3})
+        ExpectAsWritten(a[static_cast<std::size_t>(i)], 0, i);
+    // Folders in turns, message by message.
+    for (int i = 0; i < kEach; ++i) {
+        ExpectAsWritten(a[static_cast<std::size_t>(i)], 0, i);
+        ExpectAsWritten(b[static_cast<std::size_t>(i)], 1, i);
+    }
+    MapiEntry entry;
+    EXPECT_EQ(store_->OpenEntry(MakeEntryId(*Db(), EntryKind::Message, 100000), nullptr, 0, entry),
+              MAPI_E_NOT_FOUND);
+}
+
+TEST_F(ReadOrderTest, AReadAfterAWriteSeesTheWrite) {
+    Logon();
+    Fill();
+    Reopen();
+    auto a = Contents(0);
+    for (int i = 0; i < 6; ++i)
+        ExpectAsWritten(a[static_cast<std::size_t>(i)], 0, i);
+
+    // A second session of the same job changes a message the first has passed and messages it
+    // is about to open, and commits.
+    auto firstStore = store_;
+    auto firstSession = session_;
+    Logon();
+    for (std::size_t i : {2u, 6u, 7u, 8u}) {
+        auto message = OpenMessage(a[i]);
+        ASSERT_EQ(message->SetProps({TextProp(PR_SUBJECT_W, u"changed")}), S_OK);
+        ADRLIST list = {{{TextProp(PR_EMAIL_ADDRESS_W, u"new@")}}};
+        ASSERT_EQ(message->ModifyRecipients(MODRECIP_ADD, list), S_OK);
+    }
+    ASSERT_EQ(session_->Logoff(0, 0, 0), S_OK);
+
+    store_ = firstStore;
+    for (std::size_t i : {6u, 7u, 8u, 9u, 10u, 2u}) {
+        if (i == 9 || i == 10) {
+            ExpectAsWritten(a[i], 0, static_cast<int>(i));
+            continue;
+        }
+        auto [subject, addresses] = Read(*OpenMessage(a[i]));
+        EXPECT_EQ(subject, u"changed") << i;
+        ASSERT_FALSE(addresses.empty()) << i;
+        EXPECT_EQ(addresses.back(), u"new@") << i;
+    }
 }
 
 }  // namespace
