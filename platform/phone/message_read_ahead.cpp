@@ -20,7 +20,7 @@ void MessageReadAhead::Forget() {
     next_ = 0;
     following_ = 0;
     span_ = 1;
-    opened_.reset();
+    openedId_ = 0;
 }
 
 RowRead MessageReadAhead::Load(PhoneDb& db, std::int64_t messageId,
@@ -34,7 +34,7 @@ RowRead MessageReadAhead::Load(PhoneDb& db, std::int64_t messageId,
         Forget();
         snapshot_ = snapshot;
     }
-    opened_.reset();
+    openedId_ = 0;
     if (next_ >= window_.size() || window_[next_].id != messageId) {
         // Opens in the folder's order widen the pass; any other open starts small again.
         span_ = messageId == following_ ? std::min(span_ * 4, kMaxSpan) : 1;
@@ -46,17 +46,15 @@ RowRead MessageReadAhead::Load(PhoneDb& db, std::int64_t messageId,
     }
     Ahead& ahead = window_[next_++];
     props = std::move(ahead.props);
-    opened_.emplace();
-    opened_->id = ahead.id;
-    opened_->recipients = std::move(ahead.recipients);
+    openedId_ = ahead.id;
+    openedRecipients_ = std::move(ahead.recipients);
     return RowRead::Found;
 }
 
 std::optional<SRowSet> MessageReadAhead::Recipients(PhoneDb& db, std::int64_t messageId) {
-    if (opened_ && opened_->id == messageId && SameSnapshot(db, snapshot_)) {
-        SRowSet rows = std::move(opened_->recipients);
-        opened_.reset();
-        return rows;
+    if (openedId_ != 0 && openedId_ == messageId && SameSnapshot(db, snapshot_)) {
+        openedId_ = 0;
+        return std::move(openedRecipients_);
     }
     return LoadRecipientRows(db, messageId);
 }

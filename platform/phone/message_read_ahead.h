@@ -37,6 +37,8 @@ class MessageReadAhead {
     // being read in order.
     std::int64_t following_ = 0;
     std::size_t span_ = 1;
-    // The recipients of the message last opened from the window, until they are asked for.
-    std::optional<Ahead> opened_;
+    // The recipients of the message last opened from the window, until they are asked for
+    // (openedId_ 0: none).
+    std::int64_t openedId_ = 0;
+    SRowSet openedRecipients_;
 };
