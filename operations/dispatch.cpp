@@ -70,6 +70,14 @@ void CountLoad(const OperationRequest& request, ResultCode result) {
 
 }  // namespace
 
+SmsStoreBackupResult BackupSmsStore(const OperationRequest& read, const OperationRequest& save,
+                                    ProgressBar* bar) {
+    SmsStoreBackupResult result = BackupSmsStoreToDataFile(read.smsTree, save.path, bar);
+    CountLoad(read, result.read);
+    if (result.read == kResultSuccess) CountExport(save, result.written, {});
+    return result;
+}
+
 ResultCode DispatchOperation(const OperationRequest& request, ProgressBar* bar) {
     std::u16string_view path = request.path;
     OperationSummary* summary = request.summary;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <new>
 #include <vector>
@@ -14,7 +15,6 @@
 namespace {
 
 constexpr LONG kTableBatch = 10;
-constexpr std::uint32_t kSmsProgressRange = 1000;
 // What one read of a body stream takes: 500 characters.
 constexpr ULONG kBodyStreamBytes = 1000;
 
@@ -107,7 +107,7 @@ void AppendBodyStream(IMessage& message, std::u16string& text) {
 }
 
 int ReadFolders(SmsStoreConnection& connection, const EntryId& topId, SmsNode& root,
-                ProgressBar* bar) {
+                ProgressBar* bar, const std::function<void()>& folderRead) {
     struct Pending {
         SmsNode* node;
         EntryId id;
@@ -145,6 +145,7 @@ int ReadFolders(SmsStoreConnection& connection, const EntryId& topId, SmsNode& r
             if (AttachSmsMessage(*child, std::move(data)) != 0) return -2;
             if (AppendSmsChild(folder, std::move(child)) != 0) return -2;
         }
+        if (folderRead) folderRead();
     }
     return 0;
 }
@@ -241,19 +242,28 @@ int ReadSmsStoreMessage(SmsStoreConnection& connection, const EntryId& id, SmsMe
     return 0;
 }
 
+int ReadSmsStoreFolders(SmsStoreConnection& connection, SmsNode& root, ProgressBar* bar,
+                        const std::function<void()>& folderRead) {
+    try {
+        std::vector<SPropValue> values;
+        if (!connection.store ||
+            FAILED(connection.store->GetProps({PR_IPM_SUBTREE_ENTRYID}, 0, values)) ||
+            values.empty() || values[0].ulPropTag != PR_IPM_SUBTREE_ENTRYID)
+            return -2;
+        return ReadFolders(connection, values[0].bin, root, bar, folderRead);
+    } catch (const std::bad_alloc&) {
+        return -2;
+    }
+}
+
 int ReadSmsStoreTree(SmsStoreConnection& connection, SmsTree& tree, ProgressBar* bar) {
     BeginProgress(bar, kSmsProgressRange);
     int result = -2;
     try {
-        std::vector<SPropValue> values;
-        if (connection.store &&
-            SUCCEEDED(connection.store->GetProps({PR_IPM_SUBTREE_ENTRYID}, 0, values)) &&
-            !values.empty() && values[0].ulPropTag == PR_IPM_SUBTREE_ENTRYID) {
-            auto root = CreateSmsNode(kSmsFolderKind);
-            if (ReadFolders(connection, values[0].bin, *root, bar) == 0) {
-                ReplaceSmsTree(tree, std::move(root));
-                result = 0;
-            }
+        auto root = CreateSmsNode(kSmsFolderKind);
+        if (ReadSmsStoreFolders(connection, *root, bar, {}) == 0) {
+            ReplaceSmsTree(tree, std::move(root));
+            result = 0;
         }
     } catch (const std::bad_alloc&) {
         result = -2;

@@ -2,6 +2,8 @@
 // Reading the phone's SMS out of the message store into a new tree, and the store connection
 // that the store writer shares.
 
+#include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -36,6 +38,13 @@ int OpenSmsTopFolder(SmsStoreConnection& connection, MapiPtr<IMAPIFolder>& folde
 // only when everything was read: 0, or -2 with the tree as it was. The bar gets a range of 1000,
 // one step per node and ends at 1000.
 int ReadSmsStoreTree(SmsStoreConnection& connection, SmsTree& tree, ProgressBar* bar);
+// The bar's range of a read from or a write to the store.
+constexpr std::uint32_t kSmsProgressRange = 1000;
+// The read itself, into root (a new folder node), stepping bar once per node: 0 or -2.
+// folderRead (if given) is called as each folder's children are all in; folders finish depth
+// first, in the order the tree lists them, which lets a writer follow the read folder by folder.
+int ReadSmsStoreFolders(SmsStoreConnection& connection, SmsNode& root, ProgressBar* bar,
+                        const std::function<void()>& folderRead);
 
 // Every PR_ENTRYID of a folder table, in table order. Only setting the columns can fail; a
 // failing fetch ends the list as an empty batch does.

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr std::uint32_t kSmsProgressRange = 1000;
-
 // A name as CreateFolder matches it: letter case does not count.
 std::u16string FoldedName(std::u16string_view name) {
     std::u16string folded(name);

@@ -29,6 +29,7 @@
 // back; then its ticked children, each with everything below it.
 
 #include <cstddef>
+#include <functional>
 #include <string_view>
 
 #include "core/result_code.h"
@@ -65,6 +66,11 @@ static_assert(kNodeNameOffset + 2 * kNodeNameUnits == kMessageDataOffset);
 // Writes the ticked part of the tree: 0, or -2 when the tree has no root or a write fails. An
 // existing file at path is replaced only by a complete new file.
 int WriteSmsDataFile(const SmsTree& tree, std::u16string_view path, ProgressBar* bar);
+// The same for a tree another thread is still building, every node ticked: before each folder
+// (depth first, in the order the tree lists them) folderReady() must return once the builder is
+// done with that folder's children, true, or false to give the file up (-2).
+int WriteSmsDataFileAsBuilt(const SmsNode& root, std::u16string_view path,
+                            const std::function<bool()>& folderReady);
 // Reads a whole file into newRoot: 0, or -2 when the file cannot be opened or is short or
 // damaged. Every node read is ticked.
 int ReadSmsDataFile(std::u16string_view path, std::unique_ptr<SmsNode>& newRoot, ProgressBar* bar);

@@ -1,3 +1,4 @@
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,8 +49,10 @@ void AppendNodeRecord(std::string& out, const SmsNode& node) {
     }
 }
 
-// Depth first without recursion: a loaded file may nest folders as deep as it likes.
-bool WriteTree(const SmsNode& root, std::FILE* stream, ProgressBar* bar) {
+// Depth first without recursion: a loaded file may nest folders as deep as it likes. With
+// folderReady, each folder is written only once it says the folder is complete.
+bool WriteTree(const SmsNode& root, std::FILE* stream, ProgressBar* bar,
+               const std::function<bool()>& folderReady = {}) {
     struct Frame {
         const SmsNode* node;
         std::size_t next;
@@ -57,15 +60,17 @@ bool WriteTree(const SmsNode& root, std::FILE* stream, ProgressBar* bar) {
     std::vector<Frame> stack;
     // Records are gathered into large blocks: one write per block, not per field.
     TextWriter out(stream);
+    bool ready = true;
     auto visit = [&](const SmsNode& node) {
         StepProgress(bar);
         if (node.checked == 0) return;
+        if (folderReady && IsSmsFolder(node) && !(ready = folderReady())) return;
         AppendNodeRecord(out.bytes(), node);
         out.Pass();
         if (!node.children.empty()) stack.push_back({&node, 0});
     };
     visit(root);
-    while (!stack.empty()) {
+    while (ready && !stack.empty()) {
         Frame& top = stack.back();
         if (top.next == top.node->children.size()) {
             stack.pop_back();
@@ -73,21 +78,31 @@ bool WriteTree(const SmsNode& root, std::FILE* stream, ProgressBar* bar) {
         }
         visit(*top.node->children[top.next++]);
     }
-    return out.Flush();
+    return out.Flush() && ready;
 }
 
-}  // namespace
-
-int WriteSmsDataFile(const SmsTree& tree, std::u16string_view path, ProgressBar* bar) {
+int WriteDataFile(const SmsNode* root, std::u16string_view path, ProgressBar* bar,
+                  const std::function<bool()>& folderReady) {
     BeginProgress(bar, 1000);
     ReplacingFile file;
     int result = -2;
-    if (file.Open(path) && tree.root && WriteTree(*tree.root, file.stream(), bar) &&
+    if (file.Open(path) && root != nullptr && WriteTree(*root, file.stream(), bar, folderReady) &&
         file.Commit()) {
         result = 0;
     }
     EndProgress(bar, 1000);
     return result;
+}
+
+}  // namespace
+
+int WriteSmsDataFile(const SmsTree& tree, std::u16string_view path, ProgressBar* bar) {
+    return WriteDataFile(tree.root.get(), path, bar, {});
+}
+
+int WriteSmsDataFileAsBuilt(const SmsNode& root, std::u16string_view path,
+                            const std::function<bool()>& folderReady) {
+    return WriteDataFile(&root, path, nullptr, folderReady);
 }
 
 ResultCode ExportSmsDataFile(SmsTree* tree, std::u16string_view path, ProgressBar* bar) {

@@ -180,12 +180,19 @@ int BackupSms(const std::vector<std::string>& untick, const std::string& file,
     OperationSummary readSummary;
     OperationRequest read = Request(OperationKind::ReadSmsFromStore, readSummary);
     read.smsTree = &tree;
-    if (ResultCode code = Run(read); code != 0)
-        return ReportWithSummary(code, {}, readSummary, report);
-    if (!Untick(tree, untick)) return kExitUsage;
     OperationSummary summary;
     OperationRequest save = Request(OperationKind::ExportSms, summary, file);
     save.smsTree = &tree;
+    // Nothing to untick between the two: the data file is written while the store is read.
+    if (untick.empty() && SmsExportFormOf(save.path) == SmsExportForm::DataFile) {
+        auto bar = TerminalProgress();
+        SmsStoreBackupResult result = BackupSmsStore(read, save, bar.get());
+        if (result.read != 0) return ReportWithSummary(result.read, {}, readSummary, report);
+        return ReportWithSummary(result.written, u"Export succeeded.", summary, report);
+    }
+    if (ResultCode code = Run(read); code != 0)
+        return ReportWithSummary(code, {}, readSummary, report);
+    if (!Untick(tree, untick)) return kExitUsage;
     return ReportWithSummary(Run(save), u"Export succeeded.", summary, report);
 }
 
