@@ -65,6 +65,26 @@ class MessageStoreTest : public PhoneTest {
         return entry.message;
     }
 
+    // Ends the session (the job, once nothing else holds it) and logs on anew; the top folder's
+    // subfolders, opened.
+    std::vector<MapiPtr<IMAPIFolder>> LogonAgain() {
+        topFolder_.reset();
+        store_.reset();
+        session_.reset();
+        Logon();
+        std::vector<MapiPtr<IMAPIFolder>> folders;
+        MapiPtr<IMAPITable> hierarchy;
+        EXPECT_EQ(topFolder_->GetHierarchyTable(0, hierarchy), S_OK);
+        if (!hierarchy) return folders;
+        std::vector<std::size_t> batches;
+        for (const EntryId& id : ListTable(*hierarchy, batches)) {
+            MapiEntry entry;
+            EXPECT_EQ(store_->OpenEntry(id, nullptr, 0, entry), S_OK);
+            folders.push_back(entry.folder);
+        }
+        return folders;
+    }
+
     std::int64_t top_ = 0;
     MapiPtr<IMAPISession> session_;
     MapiPtr<IMsgStore> store_;
@@ -194,19 +214,11 @@ TEST_F(MessageStoreTest, CreatedFoldersMessagesAndRecipientsPersist) {
     again.reset();
 
     // A new session sees exactly what was written.
-    topFolder_.reset();
-    store_.reset();
-    session_.reset();
-    Logon();
-    MapiPtr<IMAPITable> hierarchy;
-    ASSERT_EQ(topFolder_->GetHierarchyTable(0, hierarchy), S_OK);
-    std::vector<std::size_t> batches;
-    auto folders = ListTable(*hierarchy, batches);
+    auto folders = LogonAgain();
     ASSERT_EQ(folders.size(), 1u);
-    MapiEntry entry;
-    ASSERT_EQ(store_->OpenEntry(folders[0], nullptr, 0, entry), S_OK);
     MapiPtr<IMAPITable> contents;
-    ASSERT_EQ(entry.folder->GetContentsTable(0, contents), S_OK);
+    ASSERT_EQ(folders[0]->GetContentsTable(0, contents), S_OK);
+    std::vector<std::size_t> batches;
     auto stored = OpenMessage(ListTable(*contents, batches).at(0));
     std::vector<SPropValue> values;
     EXPECT_EQ(
@@ -285,18 +297,7 @@ class ReadOrderTest : public MessageStoreTest {
     // Ends the job that wrote, and starts one that reads, as a backup after a restore would.
     void Reopen() {
         folders_.clear();
-        topFolder_.reset();
-        store_.reset();
-        session_.reset();
-        Logon();
-        MapiPtr<IMAPITable> hierarchy;
-        ASSERT_EQ(topFolder_->GetHierarchyTable(0, hierarchy), S_OK);
-        std::vector<std::size_t> batches;
-        for (const EntryId& id : ListTable(*hierarchy, batches)) {
-            MapiEntry entry;
-            ASSERT_EQ(store_->OpenEntry(id, nullptr, 0, entry), S_OK);
-            folders_.push_back(entry.folder);
-        }
+        folders_ = LogonAgain();
         ASSERT_EQ(folders_.size(), 2u);
     }
 
