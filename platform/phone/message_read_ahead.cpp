@@ -7,7 +7,7 @@
 
 namespace {
 
-// A read that cannot be trusted to the window: written or committed since, or no snapshot.
+// True while what was read in snapshot still stands: no write or commit since.
 bool SameSnapshot(PhoneDb& db, std::uint64_t snapshot) {
     std::uint64_t now = 0;
     return db.InReadSnapshot(now) && now == snapshot;
