@@ -273,6 +273,31 @@ TEST_F(CliTest, ASummaryLineFollowsTheResultLineOnItsStream) {
     EXPECT_EQ(lost.err, message);
 }
 
+// The data file is written while the store is read; a read that fails part way must still
+// leave the old file as it was, and a file that cannot be written fails only the export.
+TEST_F(CliTest, AFailedSmsBackupLeavesTheFileItWouldReplace) {
+    ASSERT_EQ(Phone("init").status, 0);
+    WriteBytes(dir / "s.dat", "the previous backup");
+    ASSERT_EQ(Phone("fault set sms.message --at 100").status, 0);
+    Outcome failed = Cli("backup-sms " + P("s.dat"));
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err,
+              "Read SMS failed. Please restart device and try again. If the problem still exists, "
+              "please contact your vendor.(401)\n");
+    EXPECT_EQ(ReadBytes(dir / "s.dat"), "the previous backup");
+
+    ASSERT_EQ(Phone("fault clear").status, 0);
+    Outcome unwritable = Cli("backup-sms " + P("missing/s.dat"));
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err,
+              "Export SMS failed. Please restart device and try again.(403)\n"
+              "0 folders and 0 messages written.\n");
+    Outcome saved = Cli("backup-sms " + P("s.dat"));
+    EXPECT_EQ(saved.status, 0);
+    EXPECT_EQ(saved.out, "Export succeeded.\n5 folders and 150 messages written.\n");
+}
+
 TEST_F(CliTest, ARestoreThatReadsNothingSaysWhatItExpects) {
     ASSERT_EQ(Phone("init --empty").status, 0);
     ASSERT_EQ(Phone("store add SMS").status, 0);
