@@ -4,13 +4,13 @@
 
 #include "platform/files.h"
 #include "platform/text.h"
+#include "platform/text_writer.h"
 #include "sms/extract_address.h"
 #include "sms/sms_export_file.h"
 #include "sms/sms_xml.h"
 
 namespace {
 
-constexpr std::size_t kBlockBytes = 1 << 20;
 constexpr std::int64_t kEpochMillisecondsFrom1601 = kFileTimeEpochOffsetSeconds * 1000;
 constexpr std::uint64_t kTicksPerMillisecond = 10'000;
 
@@ -179,7 +179,7 @@ void WalkTicked(const SmsNode& root, OnNode&& onNode, OnMessage&& onMessage) {
 
 class XmlWriter {
   public:
-    explicit XmlWriter(std::FILE* stream) : stream_(stream) { bytes_.reserve(2 * kBlockBytes); }
+    explicit XmlWriter(std::FILE* stream) : out_(stream), bytes_(out_.bytes()) {}
 
     void Head(std::int64_t count, std::u16string_view rootName) {
         bytes_ += "<?xml version='1.0' encoding='UTF-8' standalone='yes' ?>\n<smses count=\"";
@@ -199,8 +199,7 @@ class XmlWriter {
 
     bool Finish() {
         bytes_ += "</smses>\n";
-        Flush();
-        return ok_;
+        return out_.Flush();
     }
 
   private:
@@ -229,18 +228,11 @@ class XmlWriter {
             AppendAttributeText(bytes_, address);
         }
         bytes_ += "\" />\n";
-        if (bytes_.size() >= kBlockBytes) Flush();
+        out_.Pass();
     }
 
-    void Flush() {
-        if (!bytes_.empty() && ok_)
-            ok_ = std::fwrite(bytes_.data(), 1, bytes_.size(), stream_) == bytes_.size();
-        bytes_.clear();
-    }
-
-    std::FILE* stream_;
-    std::string bytes_;
-    bool ok_ = true;
+    TextWriter out_;
+    std::string& bytes_;  // what out_ has yet to write
 };
 
 std::int64_t CountElements(const SmsNode& root) {
