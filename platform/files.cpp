@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <climits>
+#include <random>
+#include <string>
 
 #include "platform/text.h"
 
@@ -53,6 +55,26 @@ bool FinishStream(std::FILE* stream, bool sync) {
     bool ok = std::ferror(stream) == 0 && std::fflush(stream) == 0;
     if (ok && sync) ok = fsync(fileno(stream)) == 0;
     return std::fclose(stream) == 0 && ok;
+}
+
+// Names an unnamed file beside target under a fresh temporary name (into temp), for the rename
+// that puts it in target's place.
+bool NameUnnamedFile(int fd, const std::string& target, std::string& temp) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device random;
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kLetters - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = TemporaryNameFor(target);
+        for (std::size_t i = temp.size() - 6; i < temp.size(); ++i)
+            temp[i] = kLetters[pick(random)];
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temp.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST) break;
+    }
+    temp.clear();
+    return false;
 }
 
 mode_t NewFileMode() {
@@ -143,17 +165,26 @@ bool ReplacingFile::Open(std::u16string_view path) {
     } else {
         mode = NewFileMode();
     }
-    temp_ = TemporaryNameFor(target_);
-    int fd = mkostemp(temp_.data(), O_CLOEXEC);
+    // Unnamed until it is complete, so a job killed while writing leaves nothing behind. Where
+    // the file system cannot make one (or names cannot be given later), a named temporary file.
+    std::size_t start = NameStart(target_);
+    std::string folder = start == 0 ? "." : target_.substr(0, start);
+    int fd = access("/proc/self/fd", X_OK) == 0
+                 ? open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode)
+                 : -1;
     if (fd < 0) {
-        temp_.clear();
-        return false;
+        temp_ = TemporaryNameFor(target_);
+        fd = mkostemp(temp_.data(), O_CLOEXEC);
+        if (fd < 0) {
+            temp_.clear();
+            return false;
+        }
     }
     fchmod(fd, mode);
     stream_ = fdopen(fd, "w+b");
     if (stream_ == nullptr) {
         close(fd);
-        unlink(temp_.c_str());
+        if (!temp_.empty()) unlink(temp_.c_str());
         temp_.clear();
         return false;
     }
@@ -164,7 +195,10 @@ bool ReplacingFile::Commit() {
     if (stream_ == nullptr) return false;
     // A full disk shows at the latest when the buffer is flushed, synced or the file closed; the
     // sync comes before the rename so that a power cut never leaves a short file in its place.
-    bool ok = FinishStream(stream_, true);
+    bool ok = std::ferror(stream_) == 0 && std::fflush(stream_) == 0 && fsync(fileno(stream_)) == 0;
+    // An unnamed file gets its name only now, complete and on the disk.
+    if (ok && temp_.empty()) ok = NameUnnamedFile(fileno(stream_), target_, temp_);
+    ok = std::fclose(stream_) == 0 && ok;
     stream_ = nullptr;
     if (ok && std::rename(temp_.c_str(), target_.c_str()) == 0) {
         temp_.clear();

@@ -30,8 +30,9 @@ CreateDirectoryResult CreateDirectoryAt(std::u16string_view path);
 
 // Writes a file through a temporary file beside the target, which replaces the target only when
 // everything was written, flushed, synced and closed; an existing file survives every failure
-// and a power cut. A symbolic link is written through: its final target gets the new content
-// and the link stays.
+// and a power cut. The temporary file has no name until it is complete (where the file system
+// allows), so a process killed while writing leaves nothing behind. A symbolic link is written
+// through: its final target gets the new content and the link stays.
 class ReplacingFile {
   public:
     ReplacingFile() = default;

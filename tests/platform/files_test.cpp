@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/text.h"
 #include "test_support.h"
@@ -46,6 +48,30 @@ TEST(Files, ReplacingFileTouchesTheTargetOnlyOnCommit) {
         std::fputs("abandoned", file.stream());
     }
     EXPECT_EQ(ReadBytes(dir / "t"), "new");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
+}
+
+// A process killed half way through an export (here: one that ends without closing anything)
+// leaves the old file and nothing else, however much it had written.
+TEST(Files, AnExportKilledWhileWritingLeavesNothingBehind) {
+    TempDir dir;
+    WriteBytes(dir / "backup.dat", "old");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ReplacingFile file;
+        if (!file.Open(dir.U16Path("backup.dat"))) _exit(2);
+        std::string block(1 << 20, 'x');
+        for (int i = 0; i < 4; ++i)
+            std::fwrite(block.data(), 1, block.size(), file.stream());
+        std::fflush(file.stream());
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadBytes(dir / "backup.dat"), "old");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 }
 
