@@ -1,10 +1,14 @@
 #include "ui/file_dialog.h"
 
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWindow>
 #include <memory>
 #include <optional>
@@ -14,6 +18,7 @@
 #include "ui/test_driver.h"
 
 #include "ui/application.h"
+#include "ui/held_events.h"
 #include "ui/ui_internal.h"
 
 namespace {
@@ -89,6 +94,57 @@ void ShootFileDialog(QFileDialog& dialog, const std::string& pngPath) {
     ProcessPendingEvents();
 }
 
+// The type the user left chosen, 1-based; 0 when the box names none of ours. With details
+// hidden, this toolkit version names the type by its shown text, without the pattern.
+int ChosenType(const QFileDialog& dialog, const std::vector<FileFilter>& filters) {
+    const QString chosen = dialog.selectedNameFilter();
+    for (std::size_t i = 0; i < filters.size(); ++i) {
+        if (chosen == QtFilter(filters[i]) || chosen == ui::ToQString(filters[i].description))
+            return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+// Shows the box until the user accepts or cancels it; the name as the box completed it and the
+// type left chosen (index when the box names none of ours).
+std::optional<FileDialogAnswer> AskInBox(QFileDialog& dialog,
+                                         const std::vector<FileFilter>& filters, int index) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+    const int chosen = ChosenType(dialog, filters);
+    return FileDialogAnswer{ui::FromQString(dialog.selectedFiles().front()),
+                            chosen > 0 ? chosen : index};
+}
+
+// For a driver's answer typed into the box: picks the type in its list and types the name, as the
+// user does, then presses Save or Open. A name the box does not take (a folder it opens instead)
+// leaves it open; it is then cancelled rather than left waiting.
+void TypeIntoBox(QFileDialog& dialog, const FileDialogAnswer& answer) {
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+    if (types == nullptr || name == nullptr || buttons == nullptr) return dialog.reject();
+    if (answer.filterIndex >= 1 && answer.filterIndex <= types->count()) {
+        types->setCurrentIndex(answer.filterIndex - 1);
+        emit types->activated(answer.filterIndex - 1);
+    }
+    QPushButton* press =
+        buttons->button(dialog.acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
+                                                                       : QDialogButtonBox::Open);
+    if (press == nullptr) return dialog.reject();
+    // The box lists the folder in the background and takes a file to open only once it is
+    // listed; the name is typed again until the box would take it, as a user waits for the list.
+    const QString typed = ui::ToQString(answer.name);
+    WaitUntil(
+        [&] {
+            name->clear();
+            name->setText(typed);
+            return press->isEnabled();
+        },
+        2000);
+    press->click();
+    if (dialog.isVisible()) dialog.reject();
+}
+
 bool RunFileDialog(OPENFILENAME& ofn, bool save) {
     EnsureApplication();
     const int count = static_cast<int>(ofn.filters.size());
@@ -109,15 +165,24 @@ bool RunFileDialog(OPENFILENAME& ofn, bool save) {
             ShootFileDialog(*MakeFileDialog(ofn, save, index, startFolder, filters),
                             screenshotPath);
         }
-        if (answer && answer->filterIndex >= 1 && answer->filterIndex <= count) {
-            index = answer->filterIndex;
+        if (answer && answer->typedInBox) {
+            // The driver's next step runs once this box is done, as after a queued answer.
+            const ui::HeldEvents steps([](QEvent::Type type) {
+                return type == ui::DriverStepType() ? ui::HeldEvents::Fate::Hold
+                                                    : ui::HeldEvents::Fate::Deliver;
+            });
+            const auto dialog = MakeFileDialog(ofn, save, index, startFolder, filters);
+            const FileDialogAnswer typed = *answer;
+            QTimer::singleShot(0, dialog.get(),
+                               [&dialog = *dialog, typed] { TypeIntoBox(dialog, typed); });
+            answer = AskInBox(*dialog, ofn.filters, index);
         }
     } else {
-        const auto dialog = MakeFileDialog(ofn, save, index, startFolder, filters);
-        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) return false;
-        const int chosen = static_cast<int>(filters.indexOf(dialog->selectedNameFilter()));
-        if (chosen >= 0) index = chosen + 1;
-        answer = FileDialogAnswer{ui::FromQString(dialog->selectedFiles().front()), index};
+        answer =
+            AskInBox(*MakeFileDialog(ofn, save, index, startFolder, filters), ofn.filters, index);
+    }
+    if (answer && answer->filterIndex >= 1 && answer->filterIndex <= count) {
+        index = answer->filterIndex;
     }
     if (!answer || answer->name.empty()) return false;
     std::u16string path = CompleteFileName(answer->name, ofn.filters, index, ofn.defExt);

@@ -4,14 +4,10 @@
 // (dialogs' posted messages, the test driver's steps, posted input, timers) wait as well: a
 // handler must never run in the middle of a job.
 
-#include <QApplication>
 #include <QCoreApplication>
-#include <QPointer>
 #include <chrono>
-#include <memory>
-#include <utility>
-#include <vector>
 
+#include "ui/held_events.h"
 #include "ui/ui_internal.h"
 
 namespace ui {
@@ -45,34 +41,13 @@ bool IsInput(QEvent::Type type) {
     }
 }
 
-class PaintOnly : public QObject {
-  public:
-    PaintOnly() { QCoreApplication::instance()->installEventFilter(this); }
-    ~PaintOnly() override {
-        QCoreApplication::instance()->removeEventFilter(this);
-        // Back on the queue in the order they came.
-        for (auto& [receiver, event] : held_) {
-            if (receiver != nullptr) QCoreApplication::postEvent(receiver, event.release());
-        }
-    }
-    PaintOnly(const PaintOnly&) = delete;
-    PaintOnly& operator=(const PaintOnly&) = delete;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        const QEvent::Type type = event->type();
-        // A timer that does not fire now fires at its next interval.
-        if (type == QEvent::Timer) return true;
-        if (type == DialogWidget::PostedType() || type == DriverStepType() || IsInput(type)) {
-            held_.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
-            return true;
-        }
-        return false;
-    }
-
-  private:
-    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> held_;
-};
+HeldEvents::Fate PaintOnly(QEvent::Type type) {
+    // A timer that does not fire now fires at its next interval.
+    if (type == QEvent::Timer) return HeldEvents::Fate::Drop;
+    if (type == DialogWidget::PostedType() || type == DriverStepType() || IsInput(type))
+        return HeldEvents::Fate::Hold;
+    return HeldEvents::Fate::Deliver;
+}
 
 }  // namespace
 
@@ -81,7 +56,7 @@ void PaintWaitingWindows() {
     if (inside || QCoreApplication::instance() == nullptr) return;
     inside = true;
     {
-        const PaintOnly filter;
+        const HeldEvents filter(PaintOnly);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
                                         QEventLoop::ExcludeSocketNotifiers |
                                         QEventLoop::X11ExcludeTimers);

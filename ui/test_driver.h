@@ -30,10 +30,13 @@ struct FileDialogRecord {
 };
 
 // What the user does in a file box: types name and picks the type filterIndex (1-based, 0 keeps
-// the box's own).
+// the box's own). typedInBox does it in the real box, which then completes the name and tells the
+// chosen type as it does for the user; the box must take the name (a file to save, or one that
+// exists to open), or it counts as cancelled.
 struct FileDialogAnswer {
     std::u16string name;
     int filterIndex = 0;
+    bool typedInBox = false;
 };
 
 // While a driver lives, no message box or file dialog is shown, except a box whose answer asks

@@ -213,7 +213,7 @@ TEST_F(ContactsDialogTest, RestoreReportsAMissingFileAndAddsNothingTwice) {
 TEST_F(ContactsDialogTest, VcardTypeBacksUpAndRestoresEndToEnd) {
     const auto chosen = files_ / "contacts";
     const auto written = files_ / "contacts.vcf";
-    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(chosen.string()), 3});
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(chosen.string()), 3, true});
     bool shot = false;
     RunSteps({[] { PickPathAndType(2); },
               [&] {
@@ -241,7 +241,7 @@ TEST_F(ContactsDialogTest, VcardTypeBacksUpAndRestoresEndToEnd) {
     for (int run = 0; run < 2; ++run) {
         const char* after = run == 0 ? "after_first.txt" : "after_second.txt";
         driver().messageBoxes.clear();
-        driver().QueueFileDialogAnswer(FileDialogAnswer{U16(written.string()), 2});
+        driver().QueueFileDialogAnswer(FileDialogAnswer{U16(written.string()), 2, true});
         RunSteps({[] { PickPathAndType(2); }, [] { ASSERT_TRUE(PressSoftKey(0)); }});
         EXPECT_EQ(Open(kContactsTemplate, ContactsDialogProc, kRestore), kDoneKey);
         EXPECT_EQ(BoxTexts(), std::vector<std::u16string>{restored[run]});

@@ -175,7 +175,7 @@ TEST_F(SmsDialogTest, BackupWritesEachOfTheFourForms) {
         SCOPED_TRACE(f.written);
         driver().messageBoxes.clear();
         driver().QueueFileDialogAnswer(
-            FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex},
+            FileDialogAnswer{U16((files_ / f.name).string()), f.filterIndex, true},
             f.filterIndex == 1 ? ScreenshotPath("sms_save_dialog.png") : std::string());
         std::u16string path;
         WhenPageReady(ListFilled, [&](HWND dlg) {
@@ -365,7 +365,7 @@ TEST_F(SmsRestoreTest, RefusesDoneBeforeLoadingAndABrokenFileThenRestoresTheTick
 // restore page as it loads a data file, shown, and its ticked part restored into an empty phone.
 TEST_F(SmsDialogTest, AndroidXmlTypeSavesAndRestoresEndToEnd) {
     const auto written = files_ / "android.xml";
-    driver().QueueFileDialogAnswer(FileDialogAnswer{U16((files_ / "android").string()), 5});
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16((files_ / "android").string()), 5, true});
     bool shot = false;
     WhenPageReady(ListFilled, [&](HWND dlg) {
         ASSERT_TRUE(ClickButton(dlg, kSmsChangePath));
@@ -387,7 +387,7 @@ TEST_F(SmsDialogTest, AndroidXmlTypeSavesAndRestoresEndToEnd) {
         ASSERT_TRUE(SmsTopFolder(*db, error)) << error;
     }
     driver().messageBoxes.clear();
-    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(written.string()), 2});
+    driver().QueueFileDialogAnswer(FileDialogAnswer{U16(written.string()), 2, true});
     int items = 0;
     RunSteps({[&] {
         HWND dlg = TopDialog();

@@ -158,6 +158,39 @@ TEST_F(Services, FileDialogRefusesAPathItsBufferCannotHold) {
     EXPECT_FALSE(driver().fileDialogs[0].save);
 }
 
+// In the real box: the type picked in its list decides the extension of a bare name, whichever
+// type the box opened with, and is the type the caller is told.
+TEST_F(Services, TheTypePickedInTheBoxCompletesTheName) {
+    const TempDir folder;
+    const std::u16string bare = folder.U16Path("sms");
+    OPENFILENAME ofn;
+    ofn.filters = {{u"Data File (*.dat) For restore", u"*.dat"},
+                   {u"Text File (*.txt)", u"*.txt"},
+                   {u"CSV File (*.csv)", u"*.csv"},
+                   {u"Folder and File", u""},
+                   {u"Android XML (*.xml)", u"*.xml"}};
+    ofn.nMaxFile = 256;
+    ofn.initialDir = folder.U16Path("");
+    const std::u16string endings[] = {u".dat", u".txt", u".csv", u".", u".xml"};
+    for (int type : {5, 2, 4, 1, 3}) {
+        ofn.nFilterIndex = type == 1 ? 3 : 1;
+        driver().QueueFileDialogAnswer(FileDialogAnswer{bare, type, true});
+        ASSERT_TRUE(GetSaveFileName(ofn)) << type;
+        EXPECT_EQ(ofn.file, bare + endings[type - 1]) << type;
+        EXPECT_EQ(ofn.nFilterIndex, type);
+    }
+    WriteBytes(folder / "old.xml", "<smses/>");
+    OPENFILENAME open;
+    open.filters = {{u"Data File (*.dat)", u"*.dat"}, {u"Android XML (*.xml)", u"*.xml"}};
+    open.nMaxFile = 256;
+    open.defExt = u"dat";
+    open.initialDir = ofn.initialDir;
+    driver().QueueFileDialogAnswer(FileDialogAnswer{folder.U16Path("old.xml"), 2, true});
+    ASSERT_TRUE(GetOpenFileName(open));
+    EXPECT_EQ(open.file, folder.U16Path("old.xml"));
+    EXPECT_EQ(open.nFilterIndex, 2);
+}
+
 TEST_F(Services, HelpOpensTheInstalledPageAtTheAnchor) {
     TempDir resources;
     std::filesystem::create_directories(resources.path() / "help");
