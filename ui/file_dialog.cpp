@@ -119,14 +119,12 @@ std::optional<FileDialogAnswer> AskInBox(QFileDialog& dialog,
 // user does, then presses Save or Open. A name the box does not take (a folder it opens instead)
 // leaves it open; it is then cancelled rather than left waiting.
 void TypeIntoBox(QFileDialog& dialog, const FileDialogAnswer& answer) {
-    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
     auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
     auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-    if (types == nullptr || name == nullptr || buttons == nullptr) return dialog.reject();
-    if (answer.filterIndex >= 1 && answer.filterIndex <= types->count()) {
-        types->setCurrentIndex(answer.filterIndex - 1);
-        emit types->activated(answer.filterIndex - 1);
-    }
+    if (name == nullptr || buttons == nullptr) return dialog.reject();
+    const QStringList types = dialog.nameFilters();
+    if (answer.filterIndex >= 1 && answer.filterIndex <= types.size())
+        dialog.selectNameFilter(types[answer.filterIndex - 1]);
     QPushButton* press =
         buttons->button(dialog.acceptMode() == QFileDialog::AcceptSave ? QDialogButtonBox::Save
                                                                        : QDialogButtonBox::Open);
